@@ -1,0 +1,17 @@
+#include "app/application.h"
+
+#include "platform/failure.h"
+
+Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
+
+bool Application::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &e) {
+        UncaughtErrors::report(QString::fromUtf8(e.what()));
+    } catch (...) {
+        UncaughtErrors::report(QStringLiteral("Unknown error"));
+    }
+    return false;
+}

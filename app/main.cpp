@@ -1,0 +1,34 @@
+// Quillon's Browser: the splash window first, then the first browser window. The program
+// takes no arguments and reads no settings; it ends when its last browser window closes.
+
+#include "app/application.h"
+#include "app/splash_window.h"
+#include "browser/browser_window.h"
+#include "platform/environment.h"
+
+#include <QPointer>
+
+int main(int argc, char **argv)
+{
+    Environment::prepareProcess();
+    Application app(argc, argv);
+    Environment::prepareApplication(app);
+
+    // The splash closes before the first browser window exists: Qt's own last-window rule
+    // would end the program in that gap.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(BrowserWindows::instance(), &BrowserWindows::allClosed, &app,
+                     &QApplication::quit, Qt::QueuedConnection);
+
+    (new frmSplash)->show();
+    const int status = QApplication::exec();
+
+    // Pages go before the profile that holds them.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        windows.append(window);
+    for (const QPointer<QWidget> &window : windows)
+        delete window.data();
+    Environment::shutdown();
+    return status;
+}

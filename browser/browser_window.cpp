@@ -1,0 +1,254 @@
+#include "browser/browser_window.h"
+
+#include "browser/status_bar.h"
+#include "platform/banner_player.h"
+#include "platform/failure.h"
+#include "platform/twips.h"
+#include "platform/web_engine.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+QList<Browser *> &liveWindows()
+{
+    static QList<Browser *> windows;
+    return windows;
+}
+
+QPointer<Browser> &firstWindow()
+{
+    static QPointer<Browser> first;
+    return first;
+}
+
+const QColor designGrey(224, 224, 224);
+
+void paintBackground(QWidget *widget, const QColor &colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+void name(QWidget *widget, const QString &objectName)
+{
+    widget->setObjectName(objectName);
+    widget->setAccessibleName(objectName);
+}
+} // namespace
+
+BrowserWindows *BrowserWindows::instance()
+{
+    static BrowserWindows notifier;
+    return &notifier;
+}
+
+Browser::Browser(QWidget *parent) : QMainWindow(parent)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(QStringLiteral("Browser"));
+    setWindowTitle(QStringLiteral("Quillon 's Browser"));
+    buildMenus();
+    buildControls();
+    buildToolbar();
+    connectHandlers();
+    liveWindows().append(this);
+    // The design's client area is 8445 x 6045 twips below the menu bar.
+    resize(Twips::toPixels(8445), Twips::toPixels(6045) + menuBar()->sizeHint().height());
+}
+
+Browser::~Browser()
+{
+    liveWindows().removeAll(this);
+    if (liveWindows().isEmpty())
+        Q_EMIT BrowserWindows::instance()->allClosed();
+}
+
+Browser *Browser::first() { return firstWindow(); }
+
+Browser *Browser::showFirst()
+{
+    if (!firstWindow())
+        firstWindow() = new Browser;
+    firstWindow()->show();
+    return firstWindow();
+}
+
+Browser *Browser::firstOrCreate()
+{
+    if (!firstWindow())
+        showFirst();
+    return firstWindow();
+}
+
+int Browser::count() { return liveWindows().size(); }
+
+void Browser::buildControls()
+{
+    client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    paintBackground(client, designGrey);
+    setCentralWidget(client);
+
+    Toolbar1 = new QToolBar(client);
+    name(Toolbar1, QStringLiteral("Toolbar1"));
+    Toolbar1->setGeometry(Twips::rect(0, 0, 8445, 420));
+
+    Picaddress = new QWidget(client);
+    name(Picaddress, QStringLiteral("Picaddress"));
+    Picaddress->setGeometry(Twips::rect(0, 480, 15255, 615));
+    paintBackground(Picaddress, designGrey);
+
+    Label1 = new QLabel(QStringLiteral("ADDRESS"), Picaddress);
+    name(Label1, QStringLiteral("Label1"));
+    Label1->setGeometry(Twips::rect(120, 120, 1335, 495));
+    QFont labelFont(QStringLiteral("Courier New"));
+    labelFont.setPointSizeF(12);
+    labelFont.setBold(true);
+    labelFont.setItalic(true);
+    Label1->setFont(labelFont);
+    QPalette labelColours = Label1->palette();
+    labelColours.setColor(QPalette::WindowText, QColor(64, 0, 0));
+    Label1->setPalette(labelColours);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    Go = new QPushButton(QStringLiteral("GO"), Picaddress);
+    name(Go, QStringLiteral("Go"));
+    Go->setGeometry(Twips::rect(6600, 120, 615, 375));
+    Go->setAutoDefault(false);
+
+    ShockwaveFlash1 = new BannerPlayer(BannerMovie::Busy, Picaddress);
+    name(ShockwaveFlash1, QStringLiteral("ShockwaveFlash1"));
+    ShockwaveFlash1->setGeometry(Twips::rect(7440, 0, 735, 525));
+
+    // The address box lies over the band and is drawn above it.
+    ComboURL = new QComboBox(client);
+    name(ComboURL, QStringLiteral("ComboURL"));
+    ComboURL->setEditable(true);
+    ComboURL->setInsertPolicy(QComboBox::NoInsert); // only the history update adds items
+    ComboURL->setDuplicatesEnabled(true);           // Enter must not re-pick a look-alike item
+    ComboURL->setCompleter(nullptr);                // the text goes out exactly as typed
+    ComboURL->setGeometry(Twips::rect(1680, 600, 4755, 315));
+
+    ShockwaveFlash2 = new BannerPlayer(BannerMovie::Idle, client);
+    name(ShockwaveFlash2, QStringLiteral("ShockwaveFlash2"));
+    ShockwaveFlash2->setGeometry(Twips::rect(7440, 480, 735, 525));
+
+    WebBrowser1 = WebEngines::create(client);
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    name(WebBrowser1->control(), QStringLiteral("WebBrowser1"));
+    WebBrowser1->control()->setGeometry(Twips::rect(0, 1200, 8415, 4440));
+
+    StatusBar1 = new StatusBar(client);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setGeometry(Twips::rect(0, 5670, 8445, 375));
+
+    // Focus order of the design: the page first, then the address box, then Go.
+    setTabOrder(WebBrowser1->control(), ComboURL);
+    setTabOrder(ComboURL, Go);
+    WebBrowser1->control()->setFocus();
+
+    client->installEventFilter(this);
+    ComboURL->installEventFilter(this);
+    ComboURL->lineEdit()->installEventFilter(this);
+}
+
+QToolButton *Browser::toolbarButton(int n) const
+{
+    if (n < 1 || n > m_buttons.size())
+        throw PlatformError(QStringLiteral("Index out of bounds"));
+    return m_buttons.at(n - 1);
+}
+
+void Browser::ensureLoaded()
+{
+    if (m_loaded)
+        return;
+    m_loaded = true;
+    Form_Load();
+}
+
+void Browser::setVisible(bool visible)
+{
+    // Showing a window for the first time loads it.
+    if (visible && !m_loaded) {
+        ensureLoaded();
+        return;
+    }
+    QMainWindow::setVisible(visible);
+}
+
+void Browser::Form_Load()
+{
+    // The first four steps have no failure handling of their own: a failure is reported,
+    // and the window still comes up so that nothing is left half-made and invisible.
+    unguarded([this] { WebBrowser1->setRegisterAsBrowser(true); });
+    unguarded([this] { WebBrowser1->GoHome(); });
+    unguarded([this] { toolbarButton(1)->setEnabled(false); });
+    unguarded([this] { toolbarButton(4)->setEnabled(false); });
+
+    resumeNext([this] { QMainWindow::setVisible(true); });
+    resumeNext([this] { Toolbar1->update(); });
+    resumeNext([this] { Form_Resize(); });
+    resumeNext([this] { ComboURL->move(Twips::toPixels(1500), ComboURL->y()); });
+    resumeNext([this] { Go->move(Twips::toPixels(6600), Go->y()); });
+    resumeNext([this] { ShockwaveFlash1->moveLeft(7500); });
+    resumeNext([this] { ShockwaveFlash2->moveLeft(7500); });
+}
+
+void Browser::dockBars()
+{
+    Toolbar1->setGeometry(0, 0, client->width(), Twips::toPixels(420));
+    const int statusHeight = Twips::toPixels(375);
+    StatusBar1->setGeometry(0, client->height() - statusHeight, client->width(), statusHeight);
+}
+
+void Browser::Form_Resize()
+{
+    const float W = float(Twips::fromPixels(client->width()));
+    const float H = float(Twips::fromPixels(client->height()));
+    const BrowserLayout::Result r = BrowserLayout::compute(
+        W, H, Twips::fromPixels(Picaddress->y()), Twips::fromPixels(Picaddress->height()));
+
+    resumeNext([&] {
+        if (r.comboWidth)
+            ComboURL->resize(Twips::toPixels(*r.comboWidth), ComboURL->height());
+    });
+    m_goLeft = r.goLeft;
+    resumeNext([&] { Go->move(Twips::toPixels(m_goLeft), Go->y()); });
+    resumeNext([&] { ShockwaveFlash1->moveLeft(r.busyBannerLeft); });
+    resumeNext([&] { ShockwaveFlash2->moveLeft(r.idleBannerLeft); });
+    resumeNext([&] {
+        if (r.engineWidth)
+            WebBrowser1->setWidth(*r.engineWidth);
+    });
+    resumeNext([&] {
+        if (r.engineHeight)
+            WebBrowser1->setHeight(*r.engineHeight);
+    });
+    resumeNext([&] { Picaddress->resize(Twips::toPixels(r.bandWidth), Picaddress->height()); });
+}
+
+void Browser::Form_Unload(bool &cancel)
+{
+    Q_UNUSED(cancel); // closing always proceeds
+    hide();
+}
+
+void Browser::closeEvent(QCloseEvent *event)
+{
+    bool cancel = false;
+    unguarded([&] { Form_Unload(cancel); });
+    if (cancel)
+        event->ignore();
+    else
+        event->accept();
+}

@@ -1,0 +1,34 @@
+#include "browser/status_bar.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QIcon>
+#include <QLabel>
+
+StatusBar::StatusBar(QWidget *parent)
+    : QFrame(parent), m_icon(new QLabel(this)), m_text(new QLabel(this))
+{
+    setFrameShape(QFrame::StyledPanel);
+    setFrameShadow(QFrame::Sunken);
+    setAccessibleName(QStringLiteral("StatusBar1"));
+
+    m_icon->setPixmap(QApplication::windowIcon().pixmap(16, 16));
+    m_icon->setFixedSize(16, 16);
+    m_text->setText(QStringLiteral("Welcome To Your Own Browser"));
+    QFont bold = m_text->font();
+    bold.setBold(true);
+    m_text->setFont(bold);
+    m_text->setAccessibleName(QStringLiteral("Panel 1"));
+    // Long addresses must not widen the window.
+    m_text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_text->setTextFormat(Qt::PlainText);
+
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(3, 1, 3, 1);
+    row->setSpacing(4);
+    row->addWidget(m_icon);
+    row->addWidget(m_text, 1);
+}
+
+QString StatusBar::panelText() const { return m_text->text(); }
+void StatusBar::setPanelText(const QString &text) { m_text->setText(text); }

@@ -1,0 +1,14 @@
+#pragma once
+// The program's informational messages: an OK button only, no icon, and the program's
+// default title. Tests replace the sink to read them without a blocking box.
+
+#include <QString>
+#include <functional>
+
+namespace MessageBox {
+void show(const QString &text);
+
+using Sink = std::function<void(const QString &)>;
+// Returns the previous sink; an empty function restores the real message box.
+Sink setSink(Sink sink);
+} // namespace MessageBox

@@ -1,0 +1,124 @@
+#include "platform/qt_web_engine.h"
+
+#include "platform/engine_profile.h"
+#include "platform/failure.h"
+
+#include <QDir>
+#include <QWebEngineHistory>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+// Hands new-window requests to the engine, which asks its window for a page to fill.
+class EnginePage : public QWebEnginePage {
+public:
+    EnginePage(QtWebEngine *engine, QObject *parent)
+        : QWebEnginePage(EngineProfile::profile(), parent), m_engine(engine)
+    {
+    }
+
+protected:
+    QWebEnginePage *createWindow(WebWindowType) override { return m_engine->createWindow(); }
+
+private:
+    QtWebEngine *m_engine;
+};
+
+QtWebEngine::QtWebEngine(QWidget *parent)
+    : m_view(new QWebEngineView(parent))
+{
+    setParent(m_view); // the view belongs to the window, the engine object to the view
+    m_page = new EnginePage(this, m_view);
+    m_view->setPage(m_page);
+    m_view->setContextMenuPolicy(Qt::DefaultContextMenu);
+    connectPage();
+}
+
+QtWebEngine::~QtWebEngine() = default;
+
+QWidget *QtWebEngine::control() { return m_view; }
+QWebEnginePage *QtWebEngine::page() const { return m_page; }
+
+const QUrl &QtWebEngine::homeUrl()
+{
+    static const QUrl url(QStringLiteral("qrc:/pages/home.html"));
+    return url;
+}
+
+const QUrl &QtWebEngine::searchUrl()
+{
+    static const QUrl url(QStringLiteral("qrc:/pages/search.html"));
+    return url;
+}
+
+void QtWebEngine::connectPage()
+{
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
+        m_busy = true;
+        Q_EMIT DownloadBegin();
+    });
+    connect(m_page, &QWebEnginePage::loadProgress, this,
+            [this](int progress) { Q_EMIT ProgressChange(progress, 100); });
+    connect(m_page, &QWebEnginePage::loadFinished, this, [this] {
+        m_busy = false;
+        Q_EMIT DownloadComplete();
+    });
+    connect(m_page, &QWebEnginePage::titleChanged, this,
+            [this](const QString &title) { Q_EMIT TitleChange(title); });
+    connect(m_page, &QWebEnginePage::urlChanged, this,
+            [this](const QUrl &url) { Q_EMIT NavigateComplete2(this, url.toString()); });
+}
+
+void QtWebEngine::Navigate(const QString &address)
+{
+    const QUrl url = QUrl::fromUserInput(address, QDir::currentPath(), QUrl::AssumeLocalFile);
+    if (!url.isValid())
+        throw PlatformError(QStringLiteral("Invalid address: %1").arg(address.left(200)));
+    m_page->load(url);
+}
+
+void QtWebEngine::GoBack()
+{
+    if (!m_page->history()->canGoBack())
+        throw PlatformError(QStringLiteral("There is no previous page"));
+    m_page->history()->back();
+}
+
+void QtWebEngine::GoForward()
+{
+    if (!m_page->history()->canGoForward())
+        throw PlatformError(QStringLiteral("There is no next page"));
+    m_page->history()->forward();
+}
+
+void QtWebEngine::GoHome() { m_page->load(homeUrl()); }
+void QtWebEngine::GoSearch() { m_page->load(searchUrl()); }
+void QtWebEngine::Stop() { m_page->triggerAction(QWebEnginePage::Stop); }
+
+void QtWebEngine::ExecWB(int commandId, int option)
+{
+    if (option != ExecCommand::DoDefault)
+        throw PlatformError(QStringLiteral("Unsupported option %1").arg(option));
+    switch (commandId) {
+    case ExecCommand::Copy: m_page->triggerAction(QWebEnginePage::Copy); return;
+    case ExecCommand::Paste: m_page->triggerAction(QWebEnginePage::Paste); return;
+    case ExecCommand::SelectAll: m_page->triggerAction(QWebEnginePage::SelectAll); return;
+    case ExecCommand::Refresh: m_page->triggerAction(QWebEnginePage::Reload); return;
+    default:
+        throw PlatformError(QStringLiteral("Unknown command %1").arg(commandId));
+    }
+}
+
+void QtWebEngine::setOffline(bool offline) { m_offline = offline; }
+
+QString QtWebEngine::LocationURL() const { return m_page->url().toString(); }
+
+QWebEnginePage *QtWebEngine::createWindow()
+{
+    WebEngine *target = nullptr;
+    bool cancel = false;
+    Q_EMIT NewWindow2(&target, &cancel);
+    auto *engine = qobject_cast<QtWebEngine *>(target);
+    if (cancel || !engine)
+        return nullptr;
+    return engine->page();
+}

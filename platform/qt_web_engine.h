@@ -1,0 +1,49 @@
+#pragma once
+// The web engine on Qt WebEngine: one view and one page in the shared off-the-record profile.
+
+#include "platform/web_engine.h"
+
+class QWebEnginePage;
+class QWebEngineView;
+
+class QtWebEngine : public WebEngine {
+    Q_OBJECT
+public:
+    explicit QtWebEngine(QWidget *parent);
+    ~QtWebEngine() override;
+
+    QWidget *control() override;
+
+    void Navigate(const QString &address) override;
+    void GoBack() override;
+    void GoForward() override;
+    void GoHome() override;
+    void GoSearch() override;
+    void Stop() override;
+    void ExecWB(int commandId, int option) override;
+
+    void setOffline(bool offline) override;
+    bool Offline() const override { return m_offline; }
+    void setRegisterAsBrowser(bool registered) override { m_registered = registered; }
+    bool RegisterAsBrowser() const override { return m_registered; }
+
+    QString LocationURL() const override;
+    bool Busy() const override { return m_busy; }
+
+    QWebEngineView *view() const { return m_view; }
+    QWebEnginePage *page() const;
+
+    static const QUrl &homeUrl();
+    static const QUrl &searchUrl();
+
+private:
+    friend class EnginePage;
+    QWebEnginePage *createWindow();
+    void connectPage();
+
+    QWebEngineView *m_view;
+    QWebEnginePage *m_page;
+    bool m_busy = false;
+    bool m_offline = false;
+    bool m_registered = false;
+};

@@ -1,0 +1,77 @@
+#pragma once
+// The web engine as a browser window sees it: the members it calls and the six events it
+// handles. The window talks to nothing else of the engine, so tests drive it with a
+// scripted fake and the backend can change without touching the window.
+// A member that fails throws PlatformError.
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// Command ids understood by ExecWB.
+namespace ExecCommand {
+enum : int {
+    Save = 3,
+    SaveAs = 4,
+    Print = 6,
+    PrintPreview = 7,
+    PageSetup = 8,
+    Properties = 10,
+    Copy = 12,
+    Paste = 13,
+    SelectAll = 17,
+    Refresh = 22,
+};
+constexpr int DoDefault = 0; // the only execution option the program passes
+} // namespace ExecCommand
+
+class WebEngine : public QObject {
+    Q_OBJECT
+public:
+    explicit WebEngine(QObject *parent = nullptr) : QObject(parent) {}
+
+    // The page area, placed in the window like any other control.
+    virtual QWidget *control() = 0;
+
+    virtual void Navigate(const QString &address) = 0;
+    virtual void GoBack() = 0;
+    virtual void GoForward() = 0;
+    virtual void GoHome() = 0;
+    virtual void GoSearch() = 0;
+    virtual void Stop() = 0;
+    virtual void ExecWB(int commandId, int option) = 0;
+
+    virtual void setOffline(bool offline) = 0;
+    virtual bool Offline() const = 0;
+    virtual void setRegisterAsBrowser(bool registered) = 0;
+    virtual bool RegisterAsBrowser() const = 0;
+
+    virtual QString LocationURL() const = 0;
+    virtual bool Busy() const = 0;
+
+    // Size of the page area in twips; a negative value is refused.
+    virtual void setWidth(int twips);
+    virtual void setHeight(int twips);
+
+    // The engine's own automation object: what a new-window request hands back.
+    virtual WebEngine *Object() { return this; }
+
+Q_SIGNALS:
+    void DownloadBegin();
+    void DownloadComplete();
+    void ProgressChange(int progress, int progressMax);
+    void TitleChange(const QString &text);
+    // Connected directly: the handler writes the engine for the new page into *ppDisp.
+    void NewWindow2(WebEngine **ppDisp, bool *Cancel);
+    void NavigateComplete2(QObject *pDisp, const QString &URL);
+};
+
+namespace WebEngines {
+using Factory = std::function<WebEngine *(QWidget *parent)>;
+// Makes the engine for a new browser window (the Qt WebEngine backend unless replaced).
+WebEngine *create(QWidget *parent);
+// Replaces the factory; returns the previous one. An empty factory restores the backend.
+Factory setFactory(Factory factory);
+} // namespace WebEngines

@@ -1,0 +1,52 @@
+#pragma once
+// A scripted engine: records every call, raises events on demand and fails any member
+// it is told to.
+
+#include "platform/web_engine.h"
+
+#include <QSet>
+#include <QStringList>
+#include <QWidget>
+
+class FakeEngine : public WebEngine {
+    Q_OBJECT
+public:
+    explicit FakeEngine(QWidget *parent);
+
+    QWidget *control() override { return m_control; }
+
+    void Navigate(const QString &address) override;
+    void GoBack() override;
+    void GoForward() override;
+    void GoHome() override;
+    void GoSearch() override;
+    void Stop() override;
+    void ExecWB(int commandId, int option) override;
+    void setOffline(bool offline) override;
+    bool Offline() const override { return m_offline; }
+    void setRegisterAsBrowser(bool registered) override;
+    bool RegisterAsBrowser() const override { return m_registered; }
+    QString LocationURL() const override;
+    bool Busy() const override;
+    void setWidth(int twips) override;
+    void setHeight(int twips) override;
+
+    // Every call in order, e.g. "Navigate(x)", "ExecWB(22,0)", "RegisterAsBrowser=true".
+    QStringList calls;
+    // Members named here throw PlatformError ("Navigate", "LocationURL", "ExecWB", ...).
+    QSet<QString> failing;
+    QString location;
+    bool busy = false;
+
+    // The engine of every fake made while a test runs, newest last.
+    static QList<FakeEngine *> &all();
+    // Installs the fake as the engine of every new browser window.
+    static void install();
+
+private:
+    void record(const QString &member, const QString &call);
+
+    QWidget *m_control;
+    bool m_offline = false;
+    bool m_registered = false;
+};
