@@ -187,7 +187,8 @@ bool Browser::eventFilter(QObject *watched, QEvent *event)
         unguarded([this] { Form_Resize(); });
     } else if (watched == ComboURL && event->type() == QEvent::FocusIn) {
         unguarded([this] { ComboURL_GotFocus(); });
-    } else if (watched == ComboURL->lineEdit() && event->type() == QEvent::KeyPress) {
+    } else if (watched == ComboURL && event->type() == QEvent::KeyPress) {
+        // Keys reach the combo box first (its line edit forwards the focus to it).
         const auto *key = static_cast<QKeyEvent *>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         const int keyAscii = enter ? 13 : (key->text().isEmpty() ? 0 : key->text().at(0).unicode());

@@ -158,7 +158,6 @@ void Browser::buildControls()
 
     client->installEventFilter(this);
     ComboURL->installEventFilter(this);
-    ComboURL->lineEdit()->installEventFilter(this);
 }
 
 QToolButton *Browser::toolbarButton(int n) const

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
+#include <QLoggingCategory>
 #include <cstdio>
 #include <unistd.h>
 
@@ -20,6 +21,8 @@ void prepareProcess()
         std::fputs("quillon: running as root, so the web engine's sandbox is off\n", stderr);
     }
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The engine reports its GL set-up at every start; that is not for the user.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
 }
 
 void prepareApplication(QApplication &app)

@@ -18,6 +18,11 @@ public:
 
 protected:
     QWebEnginePage *createWindow(WebWindowType) override { return m_engine->createWindow(); }
+    // A page's console is the page author's business, not the user's terminal.
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &, int,
+                                  const QString &) override
+    {
+    }
 
 private:
     QtWebEngine *m_engine;

@@ -36,6 +36,9 @@ public:
         m_routes.insert(path, {contentType, body});
     }
 
+    // Answers path with a 302 to location.
+    void redirect(const QString &path, const QUrl &location) { m_redirects.insert(path, location); }
+
     // Paths of the requests seen so far, in order; and every connection, even one that sent nothing.
     QStringList requests() const { return m_requests; }
     int connections() const { return m_connections; }
@@ -59,7 +62,10 @@ private:
         m_requests << path;
         const auto it = m_routes.constFind(QUrl(path).path());
         QByteArray response;
-        if (it == m_routes.constEnd()) {
+        if (m_redirects.contains(QUrl(path).path())) {
+            response = "HTTP/1.1 302 Found\r\nLocation: " + m_redirects.value(QUrl(path).path()).toEncoded() +
+                       "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+        } else if (it == m_routes.constEnd()) {
             response = "HTTP/1.1 404 Not Found\r\nContent-Type: text/plain\r\nContent-Length: 9\r\n"
                        "Connection: close\r\n\r\nnot found";
         } else {
@@ -72,6 +78,7 @@ private:
 
     QTcpServer m_server;
     QHash<QString, Resource> m_routes;
+    QHash<QString, QUrl> m_redirects;
     QHash<QTcpSocket *, QByteArray> m_pending;
     QStringList m_requests;
     int m_connections = 0;

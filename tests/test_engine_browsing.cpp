@@ -1,0 +1,175 @@
+// Browsing with the real engine: the home page, typed addresses, redirects, failures,
+// history, and new windows only in answer to a click.
+
+#include "browser/browser_window.h"
+#include "browser/status_bar.h"
+#include "platform/banner_player.h"
+#include "platform/failure.h"
+#include "platform/qt_web_engine.h"
+#include "support/loopback_http_server.h"
+#include "support/test_main.h"
+#include "support/windows.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QWebEngineView>
+
+namespace {
+const QString suffix = QStringLiteral("   --  Quillon 's Browser");
+
+QByteArray page(const char *title, const char *body = "")
+{
+    return QByteArray("<html><head><title>") + title + "</title></head><body>" + body + "</body></html>";
+}
+} // namespace
+
+class TestEngineBrowsing : public QObject {
+    Q_OBJECT
+    LoopbackHttpServer server;
+    QTemporaryDir dir;
+    Browser *window = nullptr;
+    QStringList m_uncaught;
+
+    // Types into the address box and presses Enter, then waits for the load to finish.
+    void typeAndEnter(const QString &address)
+    {
+        QSignalSpy done(window->WebBrowser1, &WebEngine::DownloadComplete);
+        window->ComboURL->setFocus();
+        window->ComboURL->lineEdit()->clear();
+        QTest::keyClicks(window->ComboURL, address);
+        QTest::keyClick(window->ComboURL, Qt::Key_Return);
+        QVERIFY(done.wait(10000));
+    }
+    QWidget *pageWidget() const
+    {
+        return static_cast<QtWebEngine *>(window->WebBrowser1)->view()->focusProxy();
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        UncaughtErrors::setSink([this](const QString &m) { m_uncaught.append(m); });
+        QVERIFY(server.isListening());
+        server.route("/a", "text/html", page("Page A"));
+        server.route("/b", "text/html", page("Page B"));
+        server.redirect("/old", server.url("/a"));
+        server.route("/links", "text/html",
+                     page("Links", "<a id=l href='/b' target='_blank' style='display:block;"
+                                   "width:100%;height:400px'>open B</a>"));
+        server.route("/popup", "text/html",
+                     page("Popup", "<script>for (let i = 0; i < 20; ++i) window.open('/b');</script>"));
+    }
+
+    void init()
+    {
+        m_uncaught.clear();
+        window = new Browser;
+        QSignalSpy begin(window->WebBrowser1, &WebEngine::DownloadBegin);
+        QSignalSpy navigated(window->WebBrowser1, &WebEngine::NavigateComplete2);
+        QSignalSpy title(window->WebBrowser1, &WebEngine::TitleChange);
+        QSignalSpy done(window->WebBrowser1, &WebEngine::DownloadComplete);
+        window->show();
+        QVERIFY(done.wait(15000));
+        QCOMPARE(begin.size(), 1);
+        QVERIFY(navigated.size() >= 1);
+        QVERIFY(title.size() >= 1);
+    }
+    void cleanup()
+    {
+        deleteAllBrowsers();
+        QVERIFY(m_uncaught.isEmpty());
+    }
+
+    void homePageLoadsIntoAFreshWindow()
+    {
+        QVERIFY(window->windowTitle().endsWith(suffix));
+        QVERIFY(window->windowTitle().size() > suffix.size());
+        QCOMPARE(window->ComboURL->itemText(0), QtWebEngine::homeUrl().toString());
+        QCOMPARE(window->StatusBar1->panelText(),
+                 QStringLiteral("Complete Download  ") + QtWebEngine::homeUrl().toString());
+        QVERIFY(window->ShockwaveFlash2->isVisible());
+        QVERIFY(!window->ShockwaveFlash1->isVisible());
+    }
+
+    void typedLocalPathLoads()
+    {
+        const QString path = dir.filePath(QStringLiteral("local page.html"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(page("Local"));
+        file.close();
+        typeAndEnter(path);
+        QTRY_COMPARE(window->windowTitle(), QStringLiteral("Local") + suffix);
+        QCOMPARE(window->ComboURL->itemText(0), QUrl::fromLocalFile(path).toString());
+        QVERIFY(window->StatusBar1->panelText().startsWith(QStringLiteral("Complete Download  ")));
+        QVERIFY(window->toolbarButton(1)->isEnabled());
+    }
+
+    void redirectPutsTheFinalAddressOnTop()
+    {
+        typeAndEnter(server.url("/old").toString());
+        QTRY_COMPARE(window->windowTitle(), QStringLiteral("Page A") + suffix);
+        QCOMPARE(window->ComboURL->itemText(0), server.url("/a").toString());
+        QCOMPARE(window->WebBrowser1->LocationURL(), server.url("/a").toString());
+    }
+
+    void failedLoadsLeaveTheWindowConsistent()
+    {
+        typeAndEnter(QStringLiteral("http://127.0.0.1:1/"));
+        QVERIFY(window->StatusBar1->panelText().startsWith(QStringLiteral("Complete Download  ")));
+        QVERIFY(window->ShockwaveFlash2->isVisible());
+        QVERIFY(!window->ShockwaveFlash1->isPlaying());
+        typeAndEnter(dir.filePath(QStringLiteral("missing.html")));
+        QVERIFY(window->ShockwaveFlash2->isVisible());
+        QVERIFY(!window->WebBrowser1->Busy());
+    }
+
+    void backAndForwardStepThroughTheEnginesHistory()
+    {
+        typeAndEnter(server.url("/a").toString());
+        typeAndEnter(server.url("/b").toString());
+        QSignalSpy done(window->WebBrowser1, &WebEngine::DownloadComplete);
+        QTest::mouseClick(window->toolbarButton(1), Qt::LeftButton);
+        QVERIFY(done.wait(10000));
+        QCOMPARE(window->WebBrowser1->LocationURL(), server.url("/a").toString());
+        QTest::mouseClick(window->toolbarButton(2), Qt::LeftButton);
+        QVERIFY(done.wait(10000));
+        QCOMPARE(window->WebBrowser1->LocationURL(), server.url("/b").toString());
+    }
+
+    void clickOnABlankTargetLinkOpensOneNewWindow()
+    {
+        typeAndEnter(server.url("/links").toString());
+        const int before = Browser::count();
+        const QString caption = window->windowTitle();
+        QTRY_VERIFY(pageWidget());
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QTest::qWait(300); // the first frame has to be up before the page takes clicks
+        QTest::mouseClick(pageWidget(), Qt::LeftButton, {}, QPoint(60, 60));
+        QTRY_COMPARE_WITH_TIMEOUT(Browser::count(), before + 1, 10000);
+        Browser *opened = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *b = qobject_cast<Browser *>(w); b && b != window)
+                opened = b;
+        QVERIFY(opened && opened->isVisible());
+        QVERIFY(!opened->toolbarButton(1)->isEnabled());
+        QVERIFY(!opened->toolbarButton(4)->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(opened->WebBrowser1->LocationURL(), server.url("/b").toString(), 10000);
+        QTRY_COMPARE(opened->windowTitle(), QStringLiteral("Page B") + suffix);
+        QCOMPARE(window->windowTitle(), caption);
+    }
+
+    void scriptedPopupsWithoutAClickOpenNothing()
+    {
+        const int before = Browser::count();
+        typeAndEnter(server.url("/popup").toString());
+        QTest::qWait(1000);
+        QCOMPARE(Browser::count(), before);
+    }
+};
+
+QUILLON_TEST_MAIN(TestEngineBrowsing)
+#include "test_engine_browsing.moc"
