@@ -187,6 +187,16 @@ bool Browser::eventFilter(QObject *watched, QEvent *event)
         unguarded([this] { Form_Resize(); });
     } else if (watched == ComboURL && event->type() == QEvent::FocusIn) {
         unguarded([this] { ComboURL_GotFocus(); });
+    } else if (watched == ComboURL && event->type() == QEvent::ShortcutOverride) {
+        // The Edit menu's shortcuts run its commands here too, in place of the line edit's own.
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (const QAction *item : {Cut, Copy, Paste, selectall}) {
+            if (item->shortcut() == pressed) {
+                event->ignore();
+                return true;
+            }
+        }
     } else if (watched == ComboURL && event->type() == QEvent::KeyPress) {
         // Keys reach the combo box first (its line edit forwards the focus to it).
         const auto *key = static_cast<QKeyEvent *>(event);
