@@ -1,7 +1,10 @@
 #include "platform/qt_web_engine.h"
 
 #include "platform/engine_profile.h"
+#include "platform/error_pages.h"
 #include "platform/failure.h"
+#include "platform/offline_interceptor.h"
+#include "platform/page_commands.h"
 
 #include <QDir>
 #include <QWebEngineHistory>
@@ -33,7 +36,10 @@ QtWebEngine::QtWebEngine(QWidget *parent)
 {
     setParent(m_view); // the view belongs to the window, the engine object to the view
     m_page = new EnginePage(this, m_view);
+    m_interceptor = new OfflineInterceptor(m_page);
+    m_page->setUrlRequestInterceptor(m_interceptor);
     m_view->setPage(m_page);
+    m_commands = new PageCommands(m_view, this);
     m_view->setContextMenuPolicy(Qt::DefaultContextMenu);
     connectPage();
 }
@@ -63,14 +69,34 @@ void QtWebEngine::connectPage()
     });
     connect(m_page, &QWebEnginePage::loadProgress, this,
             [this](int progress) { Q_EMIT ProgressChange(progress, 100); });
-    connect(m_page, &QWebEnginePage::loadFinished, this, [this] {
-        m_busy = false;
-        Q_EMIT DownloadComplete();
-    });
+    connect(m_page, &QWebEnginePage::loadFinished, this, &QtWebEngine::pageLoaded);
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &QtWebEngine::rendererGone);
     connect(m_page, &QWebEnginePage::titleChanged, this,
             [this](const QString &title) { Q_EMIT TitleChange(title); });
     connect(m_page, &QWebEnginePage::urlChanged, this,
             [this](const QUrl &url) { Q_EMIT NavigateComplete2(this, url.toString()); });
+}
+
+void QtWebEngine::pageLoaded(bool ok)
+{
+    m_busy = false;
+    Q_EMIT DownloadComplete();
+    // Offline, the engine's generic "blocked" page would not say why.
+    const QUrl url = m_page->requestedUrl();
+    if (!ok && Offline() && OfflineInterceptor::needsNetwork(url))
+        m_page->setHtml(offlineErrorPage(url), url);
+}
+
+void QtWebEngine::rendererGone()
+{
+    // The window stays; the page area explains and offers the page again. No reload of our
+    // own: a page that kills its renderer every time would loop.
+    const QUrl url = m_page->url();
+    if (m_busy) {
+        m_busy = false;
+        Q_EMIT DownloadComplete();
+    }
+    m_page->setHtml(crashErrorPage(url), url);
 }
 
 void QtWebEngine::Navigate(const QString &address)
@@ -108,12 +134,19 @@ void QtWebEngine::ExecWB(int commandId, int option)
     case ExecCommand::Paste: m_page->triggerAction(QWebEnginePage::Paste); return;
     case ExecCommand::SelectAll: m_page->triggerAction(QWebEnginePage::SelectAll); return;
     case ExecCommand::Refresh: m_page->triggerAction(QWebEnginePage::Reload); return;
+    case ExecCommand::Save: m_commands->save(); return;
+    case ExecCommand::SaveAs: m_commands->saveAs(); return;
+    case ExecCommand::Print: m_commands->print(); return;
+    case ExecCommand::PrintPreview: m_commands->printPreview(); return;
+    case ExecCommand::PageSetup: m_commands->pageSetup(); return;
+    case ExecCommand::Properties: m_commands->properties(); return;
     default:
         throw PlatformError(QStringLiteral("Unknown command %1").arg(commandId));
     }
 }
 
-void QtWebEngine::setOffline(bool offline) { m_offline = offline; }
+void QtWebEngine::setOffline(bool offline) { m_interceptor->setOffline(offline); }
+bool QtWebEngine::Offline() const { return m_interceptor->isOffline(); }
 
 QString QtWebEngine::LocationURL() const { return m_page->url().toString(); }
 

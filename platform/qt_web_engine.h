@@ -3,6 +3,8 @@
 
 #include "platform/web_engine.h"
 
+class OfflineInterceptor;
+class PageCommands;
 class QWebEnginePage;
 class QWebEngineView;
 
@@ -23,7 +25,7 @@ public:
     void ExecWB(int commandId, int option) override;
 
     void setOffline(bool offline) override;
-    bool Offline() const override { return m_offline; }
+    bool Offline() const override;
     void setRegisterAsBrowser(bool registered) override { m_registered = registered; }
     bool RegisterAsBrowser() const override { return m_registered; }
 
@@ -40,10 +42,13 @@ private:
     friend class EnginePage;
     QWebEnginePage *createWindow();
     void connectPage();
+    void pageLoaded(bool ok);
+    void rendererGone();
 
     QWebEngineView *m_view;
     QWebEnginePage *m_page;
+    OfflineInterceptor *m_interceptor;
+    PageCommands *m_commands;
     bool m_busy = false;
-    bool m_offline = false;
     bool m_registered = false;
 };

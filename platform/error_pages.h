@@ -1,0 +1,11 @@
+#pragma once
+// The engine's own pages for an address it could not show.
+
+#include <QString>
+
+class QUrl;
+
+// In place of an address that could not be loaded while the window is offline.
+QString offlineErrorPage(const QUrl &url);
+// After the page's renderer process died: what happened, and a link to load it again.
+QString crashErrorPage(const QUrl &url);
