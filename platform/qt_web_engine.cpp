@@ -104,6 +104,9 @@ void QtWebEngine::Navigate(const QString &address)
     const QUrl url = QUrl::fromUserInput(address, QDir::currentPath(), QUrl::AssumeLocalFile);
     if (!url.isValid())
         throw PlatformError(QStringLiteral("Invalid address: %1").arg(address.left(200)));
+    // Script typed or pasted into the address box would run inside whatever page is shown.
+    if (url.scheme() == QLatin1String("javascript"))
+        throw PlatformError(QStringLiteral("Script addresses are not loaded"));
     m_page->load(url);
 }
 
