@@ -1,0 +1,124 @@
+// File menu commands of a real browser window, end to end: save and print reach the
+// engine's own dialogs, offline keeps that window (and only it) off the network, New
+// opens a fresh window on the home page.
+
+#include "browser/browser_window.h"
+#include "platform/failure.h"
+#include "platform/page_commands.h"
+#include "platform/qt_web_engine.h"
+#include "support/loopback_http_server.h"
+#include "support/test_main.h"
+#include "support/windows.h"
+
+#include <QComboBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+class TestEngineCommands : public QObject {
+    Q_OBJECT
+    LoopbackHttpServer server;
+    QTemporaryDir dir;
+    Browser *window = nullptr;
+    QStringList m_uncaught;
+
+    bool go(Browser *w, const QString &address)
+    {
+        QSignalSpy done(w->WebBrowser1, &WebEngine::DownloadComplete);
+        w->ComboURL->setEditText(address);
+        w->Go_Click();
+        return done.wait(10000);
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        UncaughtErrors::setSink([this](const QString &m) { m_uncaught.append(m); });
+        server.route("/page", "text/html", "<title>Remote</title><p>seventeen marbles</p>");
+    }
+    void init()
+    {
+        m_uncaught.clear();
+        window = new Browser;
+        QSignalSpy done(window->WebBrowser1, &WebEngine::DownloadComplete);
+        window->show();
+        QVERIFY(done.wait(15000));
+    }
+    void cleanup()
+    {
+        deleteAllBrowsers();
+        QVERIFY2(m_uncaught.isEmpty(), qPrintable(m_uncaught.join('\n')));
+    }
+
+    void saveAndPrintFromTheMenu()
+    {
+        QVERIFY(go(window, server.url("/page").toString()));
+        const QString saved = dir.filePath(QStringLiteral("saved.html"));
+        PageCommands::setSaveQuestion([saved](QWidget *, const QString &) {
+            return std::optional<PageCommands::SaveTarget>(
+                {saved, QWebEngineDownloadRequest::SingleHtmlSaveFormat});
+        });
+        window->Save->trigger();
+        QFile file(saved);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QVERIFY(file.readAll().contains("seventeen marbles"));
+
+        const QString pdf = dir.filePath(QStringLiteral("printed.pdf"));
+        PageCommands::setDialogRunner([pdf](QDialog *dialog) {
+            auto *print = qobject_cast<QPrintDialog *>(dialog);
+            if (!print)
+                return int(QDialog::Rejected);
+            print->printer()->setOutputFormat(QPrinter::PdfFormat);
+            print->printer()->setOutputFileName(pdf);
+            return int(QDialog::Accepted);
+        });
+        window->print->trigger();
+        QProcess text;
+        text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY(text.waitForFinished(30000));
+        QVERIFY(text.readAllStandardOutput().contains("seventeen marbles"));
+        PageCommands::setDialogRunner({});
+        PageCommands::setSaveQuestion({});
+    }
+
+    void offlineKeepsOnlyThisWindowOffTheNetwork()
+    {
+        window->offline->trigger();
+        window->offline->trigger(); // twice changes nothing
+        QVERIFY(window->WebBrowser1->Offline());
+        const int seen = server.requests().size();
+        go(window, server.url("/page").toString());
+        QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("Working offline   --  Quillon 's Browser"), 10000);
+        QCOMPARE(server.requests().size(), seen);
+
+        // Local pages still load offline.
+        const QString local = dir.filePath(QStringLiteral("local.html"));
+        QFile file(local);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("<title>Local</title>here");
+        file.close();
+        QVERIFY(go(window, local));
+        QTRY_COMPARE(window->windowTitle(), QStringLiteral("Local   --  Quillon 's Browser"));
+
+        // A window from File > New has its own engine, online.
+        window->New->trigger();
+        Browser *other = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *b = qobject_cast<Browser *>(w); b && b != window)
+                other = b;
+        QVERIFY(other && other->isVisible());
+        QVERIFY(!other->toolbarButton(1)->isEnabled() && !other->toolbarButton(4)->isEnabled());
+        QTRY_COMPARE_WITH_TIMEOUT(other->WebBrowser1->LocationURL(), QtWebEngine::homeUrl().toString(), 10000);
+        QVERIFY(!other->WebBrowser1->Offline());
+        QTRY_VERIFY_WITH_TIMEOUT(!other->WebBrowser1->Busy(), 10000);
+        QVERIFY(go(other, server.url("/page").toString()));
+        QTRY_COMPARE(other->windowTitle(), QStringLiteral("Remote   --  Quillon 's Browser"));
+        QCOMPARE(server.requests().size(), seen + 1);
+    }
+};
+
+QUILLON_TEST_MAIN(TestEngineCommands)
+#include "test_engine_commands.moc"
