@@ -3,7 +3,7 @@
 #include "platform/engine_profile.h"
 #include "platform/error_pages.h"
 #include "platform/failure.h"
-#include "platform/offline_interceptor.h"
+#include "platform/request_policy.h"
 #include "platform/page_commands.h"
 
 #include <QDir>
@@ -36,8 +36,8 @@ QtWebEngine::QtWebEngine(QWidget *parent)
 {
     setParent(m_view); // the view belongs to the window, the engine object to the view
     m_page = new EnginePage(this, m_view);
-    m_interceptor = new OfflineInterceptor(m_page);
-    m_page->setUrlRequestInterceptor(m_interceptor);
+    m_requests = new RequestPolicy(m_page);
+    m_page->setUrlRequestInterceptor(m_requests);
     m_view->setPage(m_page);
     m_commands = new PageCommands(m_view, this);
     m_view->setContextMenuPolicy(Qt::DefaultContextMenu);
@@ -83,7 +83,7 @@ void QtWebEngine::pageLoaded(bool ok)
     Q_EMIT DownloadComplete();
     // Offline, the engine's generic "blocked" page would not say why.
     const QUrl url = m_page->requestedUrl();
-    if (!ok && Offline() && OfflineInterceptor::needsNetwork(url))
+    if (!ok && Offline() && RequestPolicy::needsNetwork(url))
         m_page->setHtml(offlineErrorPage(url), url);
 }
 
@@ -148,8 +148,8 @@ void QtWebEngine::ExecWB(int commandId, int option)
     }
 }
 
-void QtWebEngine::setOffline(bool offline) { m_interceptor->setOffline(offline); }
-bool QtWebEngine::Offline() const { return m_interceptor->isOffline(); }
+void QtWebEngine::setOffline(bool offline) { m_requests->setOffline(offline); }
+bool QtWebEngine::Offline() const { return m_requests->isOffline(); }
 
 QString QtWebEngine::LocationURL() const { return m_page->url().toString(); }
 

@@ -3,7 +3,7 @@
 
 #include "platform/web_engine.h"
 
-class OfflineInterceptor;
+class RequestPolicy;
 class PageCommands;
 class QWebEnginePage;
 class QWebEngineView;
@@ -47,7 +47,7 @@ private:
 
     QWebEngineView *m_view;
     QWebEnginePage *m_page;
-    OfflineInterceptor *m_interceptor;
+    RequestPolicy *m_requests;
     PageCommands *m_commands;
     bool m_busy = false;
     bool m_registered = false;

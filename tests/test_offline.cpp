@@ -7,7 +7,7 @@
 
 #include "platform/engine_profile.h"
 #include "platform/error_pages.h"
-#include "platform/offline_interceptor.h"
+#include "platform/request_policy.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -25,7 +25,7 @@ namespace {
 struct EngineWindow {
     QWebEngineView *view = new QWebEngineView;
     QWebEnginePage *page = new QWebEnginePage(EngineProfile::profile(), view);
-    OfflineInterceptor *interceptor = new OfflineInterceptor(page);
+    RequestPolicy *interceptor = new RequestPolicy(page);
 
     EngineWindow()
     {
@@ -84,7 +84,7 @@ private Q_SLOTS:
     {
         QFETCH(QString, address);
         QFETCH(bool, refused);
-        QCOMPARE(OfflineInterceptor::needsNetwork(QUrl(address)), refused);
+        QCOMPARE(RequestPolicy::needsNetwork(QUrl(address)), refused);
     }
 
     void errorPageNamesTheAddressSafely()
