@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QIcon>
+#include <array>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -46,16 +47,25 @@ const ButtonDefinition toolbarDefinition[] = {
     {"Home", "home", "Home Page"},        {"Search", "search", "Serach Page"},
 };
 
-QIcon toolbarIcon(int picture)
+// Shared by every window: the icon's cached pixmaps are then made once, not once a window.
+// Built on first use and kept for the life of the process (never destroyed after the
+// application object).
+const QIcon &toolbarIcon(int picture)
 {
-    // Grey pictures normally and when disabled; the colour picture under the pointer.
-    const QPixmap grey(QStringLiteral(":/toolbar/grey%1.jpg").arg(picture));
-    const QPixmap colour(QStringLiteral(":/toolbar/colour%1.jpg").arg(picture));
-    QIcon icon;
-    icon.addPixmap(grey, QIcon::Normal);
-    icon.addPixmap(grey, QIcon::Disabled);
-    icon.addPixmap(colour, QIcon::Active);
-    return icon;
+    static const auto *icons = [] {
+        auto *all = new std::array<QIcon, 6>;
+        for (int n = 1; n <= 6; ++n) {
+            // Grey pictures normally and when disabled; the colour picture under the pointer.
+            const QPixmap grey(QStringLiteral(":/toolbar/grey%1.jpg").arg(n));
+            const QPixmap colour(QStringLiteral(":/toolbar/colour%1.jpg").arg(n));
+            QIcon &icon = (*all)[n - 1];
+            icon.addPixmap(grey, QIcon::Normal);
+            icon.addPixmap(grey, QIcon::Disabled);
+            icon.addPixmap(colour, QIcon::Active);
+        }
+        return all;
+    }();
+    return icons->at(picture - 1);
 }
 } // namespace
 

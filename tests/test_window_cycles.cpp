@@ -1,0 +1,127 @@
+// Windows give their memory back: opening a window with File > New and closing it again,
+// fifty times, leaves the program's own heap where it was.
+
+#include "browser/browser_window.h"
+#include "platform/web_engine.h"
+#include "support/fake_engine.h"
+#include "support/test_main.h"
+#include "support/windows.h"
+
+#include <QPixmapCache>
+#include <QPointer>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+#include "platform/engine_profile.h"
+#include "platform/qt_web_engine.h"
+#include <QSignalSpy>
+#include <malloc.h>
+
+namespace {
+// Live heap bytes. Qt's pixmap cache is emptied first: it keeps style pixmaps of closed
+// windows until it reaches its fixed limit, which is a bounded cache, not memory lost.
+qint64 heapInUse()
+{
+    QPixmapCache::clear();
+    malloc_trim(0);
+    return qint64(mallinfo2().uordblks);
+}
+} // namespace
+
+class TestWindowCycles : public QObject {
+    Q_OBJECT
+
+    // File > New in the first window, wait for the new window's home page, close it.
+    static void cycle(Browser *first)
+    {
+        const QList<QWidget *> before = QApplication::topLevelWidgets();
+        first->New->trigger();
+        Browser *opened = nullptr;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *b = qobject_cast<Browser *>(w); b && !before.contains(b))
+                opened = b;
+        QVERIFY(opened);
+        QSignalSpy done(opened->WebBrowser1, &WebEngine::DownloadComplete);
+        QVERIFY(done.wait(15000));
+        QPointer<Browser> guard(opened);
+        opened->close();
+        QTRY_VERIFY(guard.isNull());
+    }
+
+    static void fakeCycle()
+    {
+        auto *window = new Browser;
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        window->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    // The same with nothing of ours: a bare view on the same page in the same profile.
+    static void bareCycle()
+    {
+        auto *view = new QWebEngineView;
+        view->setPage(new QWebEnginePage(EngineProfile::profile(), view));
+        view->resize(563, 403);
+        view->show();
+        QSignalSpy done(view->page(), &QWebEnginePage::loadFinished);
+        view->load(QtWebEngine::homeUrl());
+        QVERIFY(done.wait(15000));
+        delete view;
+        QTest::qWait(50);
+    }
+
+private Q_SLOTS:
+    void frameAloneKeepsNothing()
+    {
+        // The window without the engine: our own widgets, menus, banners and handlers.
+        auto previous = WebEngines::setFactory([](QWidget *parent) { return new FakeEngine(parent); });
+        for (int i = 0; i < 5; ++i)
+            fakeCycle();
+        const qint64 start = heapInUse();
+        for (int i = 0; i < 50; ++i)
+            fakeCycle();
+        const qint64 growth = heapInUse() - start;
+        qInfo("frame alone: %+lld KiB after 50 (%+lld bytes a cycle)", growth / 1024, growth / 50);
+        WebEngines::setFactory(previous);
+        QVERIFY2(growth < 50 * 4 * 1024, "more than 4 KiB kept per window");
+    }
+
+    void bareViewsForComparison()
+    {
+        for (int i = 0; i < 5; ++i)
+            bareCycle();
+        QTest::qWait(500);
+        const qint64 start = heapInUse();
+        for (int i = 0; i < 50; ++i)
+            bareCycle();
+        QTest::qWait(500);
+        const qint64 growth = heapInUse() - start;
+        qInfo("bare views: %+lld KiB after 50 (%+lld bytes a cycle)", growth / 1024, growth / 50);
+    }
+
+    void fiftyNewWindowsComeAndGo()
+    {
+        Browser *first = Browser::showFirst();
+        QSignalSpy done(first->WebBrowser1, &WebEngine::DownloadComplete);
+        QVERIFY(done.wait(15000));
+        for (int i = 0; i < 5; ++i) // caches of the engine and the toolkit fill up first
+            cycle(first);
+        QTest::qWait(500);
+        const qint64 start = heapInUse();
+        for (int i = 0; i < 50; ++i) {
+            cycle(first);
+            if (QTest::currentTestFailed())
+                return;
+        }
+        QTest::qWait(500);
+        const qint64 growth = heapInUse() - start;
+        qInfo("heap in use after 5 warm-up cycles: %lld KiB; after 50 more: %+lld KiB (%+lld bytes a cycle)",
+              start / 1024, growth / 1024, growth / 50);
+        QCOMPARE(Browser::count(), 1);
+        QVERIFY2(growth < 50 * 16 * 1024, "more than 16 KiB kept per window");
+        deleteAllBrowsers();
+    }
+};
+
+QUILLON_TEST_MAIN(TestWindowCycles)
+#include "test_window_cycles.moc"
