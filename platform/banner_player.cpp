@@ -87,6 +87,7 @@ void BannerPlayer::GotoFrame(int frame)
         return;
     m_frame = frame;
     update();
+    Q_EMIT frameChanged(m_frame);
 }
 
 QSize BannerPlayer::sizeHint() const
@@ -104,7 +105,7 @@ void BannerPlayer::updateTimer()
     }
     if (!m_timer.isActive()) {
         const double rate = std::clamp(m_swf->frameRate, 1.0, 60.0);
-        m_timer.start(static_cast<int>(std::lround(1000.0 / rate)), this);
+        m_timer.start(static_cast<int>(std::lround(1000.0 / rate)), Qt::PreciseTimer, this);
     }
 }
 
@@ -132,6 +133,7 @@ void BannerPlayer::timerEvent(QTimerEvent *event)
     }
     m_frame = (m_frame + 1) % TotalFrames(); // the movie loops
     update();
+    Q_EMIT frameChanged(m_frame);
 }
 
 const QPixmap &BannerPlayer::frame(int index)

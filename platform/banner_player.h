@@ -64,6 +64,10 @@ public:
 
     QSize sizeHint() const override;
 
+Q_SIGNALS:
+    // A new frame is up (by the clock or GotoFrame).
+    void frameChanged(int frame);
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void showEvent(QShowEvent *event) override;

@@ -9,10 +9,6 @@
 
 #include <QPixmapCache>
 #include <QPointer>
-#include <QWebEnginePage>
-#include <QWebEngineView>
-#include "platform/engine_profile.h"
-#include "platform/qt_web_engine.h"
 #include <QSignalSpy>
 #include <malloc.h>
 
@@ -56,20 +52,6 @@ class TestWindowCycles : public QObject {
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
-    // The same with nothing of ours: a bare view on the same page in the same profile.
-    static void bareCycle()
-    {
-        auto *view = new QWebEngineView;
-        view->setPage(new QWebEnginePage(EngineProfile::profile(), view));
-        view->resize(563, 403);
-        view->show();
-        QSignalSpy done(view->page(), &QWebEnginePage::loadFinished);
-        view->load(QtWebEngine::homeUrl());
-        QVERIFY(done.wait(15000));
-        delete view;
-        QTest::qWait(50);
-    }
-
 private Q_SLOTS:
     void frameAloneKeepsNothing()
     {
@@ -84,19 +66,6 @@ private Q_SLOTS:
         qInfo("frame alone: %+lld KiB after 50 (%+lld bytes a cycle)", growth / 1024, growth / 50);
         WebEngines::setFactory(previous);
         QVERIFY2(growth < 50 * 4 * 1024, "more than 4 KiB kept per window");
-    }
-
-    void bareViewsForComparison()
-    {
-        for (int i = 0; i < 5; ++i)
-            bareCycle();
-        QTest::qWait(500);
-        const qint64 start = heapInUse();
-        for (int i = 0; i < 50; ++i)
-            bareCycle();
-        QTest::qWait(500);
-        const qint64 growth = heapInUse() - start;
-        qInfo("bare views: %+lld KiB after 50 (%+lld bytes a cycle)", growth / 1024, growth / 50);
     }
 
     void fiftyNewWindowsComeAndGo()
