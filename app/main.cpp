@@ -8,8 +8,21 @@
 
 #include <QPointer>
 
+namespace {
+QtMessageHandler defaultHandler = nullptr;
+
+// As root the engine repeats, in its own words, what prepareProcess already said.
+void withoutEngineRepeats(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (message == QLatin1String("Sandboxing disabled by user."))
+        return;
+    defaultHandler(type, context, message);
+}
+} // namespace
+
 int main(int argc, char **argv)
 {
+    defaultHandler = qInstallMessageHandler(withoutEngineRepeats);
     Environment::prepareProcess();
     Application app(argc, argv);
     Environment::prepareApplication(app);
