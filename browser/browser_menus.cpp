@@ -47,6 +47,14 @@ const ButtonDefinition toolbarDefinition[] = {
     {"Home", "home", "Home Page"},        {"Search", "search", "Serach Page"},
 };
 
+// On HiDPI screens each picture pixel becomes a crisp block rather than a smooth blur.
+QPixmap doubled(const QPixmap &picture)
+{
+    QPixmap big = picture.scaled(picture.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    big.setDevicePixelRatio(2);
+    return big;
+}
+
 // Shared by every window: the icon's cached pixmaps are then made once, not once a window.
 // Built on first use and kept for the life of the process (never destroyed after the
 // application object).
@@ -59,9 +67,12 @@ const QIcon &toolbarIcon(int picture)
             const QPixmap grey(QStringLiteral(":/toolbar/grey%1.jpg").arg(n));
             const QPixmap colour(QStringLiteral(":/toolbar/colour%1.jpg").arg(n));
             QIcon &icon = (*all)[n - 1];
-            icon.addPixmap(grey, QIcon::Normal);
-            icon.addPixmap(grey, QIcon::Disabled);
+            for (const QPixmap &picture : {grey, doubled(grey)}) {
+                icon.addPixmap(picture, QIcon::Normal);
+                icon.addPixmap(picture, QIcon::Disabled);
+            }
             icon.addPixmap(colour, QIcon::Active);
+            icon.addPixmap(doubled(colour), QIcon::Active);
         }
         return all;
     }();
@@ -133,6 +144,14 @@ void Browser::buildToolbar()
         Toolbar1->addWidget(button);
         m_buttons.append(button);
     }
+    // Focus order of the design: the page, the toolbar, the address box, then Go.
+    QWidget *previous = WebBrowser1->control();
+    for (QToolButton *button : std::as_const(m_buttons)) {
+        setTabOrder(previous, button);
+        previous = button;
+    }
+    setTabOrder(previous, ComboURL);
+    setTabOrder(ComboURL, Go);
 }
 
 void Browser::connectHandlers()

@@ -108,7 +108,7 @@ void Browser::buildControls()
     paintBackground(Picaddress, designGrey);
 
     Label1 = new QLabel(QStringLiteral("ADDRESS"), Picaddress);
-    name(Label1, QStringLiteral("Label1"));
+    Label1->setObjectName(QStringLiteral("Label1")); // read by its text, "ADDRESS"
     Label1->setGeometry(Twips::rect(120, 120, 1335, 495));
     QFont labelFont(QStringLiteral("Courier New"));
     labelFont.setPointSizeF(12);
@@ -137,6 +137,9 @@ void Browser::buildControls()
     ComboURL->setDuplicatesEnabled(true);           // Enter must not re-pick a look-alike item
     ComboURL->setCompleter(nullptr);                // the text goes out exactly as typed
     ComboURL->setGeometry(Twips::rect(1680, 600, 4755, 315));
+    // Screen readers read a combo box by its text; the description says what it is for.
+    ComboURL->setAccessibleDescription(
+        QStringLiteral("Address: type a web address or a file path and press Enter"));
 
     ShockwaveFlash2 = new BannerPlayer(BannerMovie::Idle, client);
     name(ShockwaveFlash2, QStringLiteral("ShockwaveFlash2"));
@@ -151,9 +154,6 @@ void Browser::buildControls()
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setGeometry(Twips::rect(0, 5670, 8445, 375));
 
-    // Focus order of the design: the page first, then the address box, then Go.
-    setTabOrder(WebBrowser1->control(), ComboURL);
-    setTabOrder(ComboURL, Go);
     WebBrowser1->control()->setFocus();
 
     client->installEventFilter(this);

@@ -18,7 +18,8 @@ StatusBar::StatusBar(QWidget *parent)
     QFont bold = m_text->font();
     bold.setBold(true);
     m_text->setFont(bold);
-    m_text->setAccessibleName(QStringLiteral("Panel 1"));
+    // No fixed name: screen readers then read, and announce, the text itself.
+    m_text->setAccessibleDescription(QStringLiteral("Panel 1"));
     // Long addresses must not widen the window.
     m_text->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     m_text->setTextFormat(Qt::PlainText);

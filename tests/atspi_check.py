@@ -1,0 +1,389 @@
+#!/usr/bin/python3
+"""Reads the browser as assistive software does, through AT-SPI, and drives it by keyboard.
+
+Usage: atspi_check.py <quillon binary>
+Run inside its own session bus and display (dbus-run-session, xvfb-run). Prints one line per
+check, "PASS group: what" or "FAIL group: what", then "N passed, N failed"; exits 1 on failure.
+"""
+
+import os
+import subprocess
+import sys
+import time
+
+BROWSER_CAPTION = "Quillon 's Browser"
+
+# Menu titles and items: (caption as read, key binding as read). Items without a shortcut of
+# their own are reached by their access key.
+MENUS = [
+    ("File", "Alt+F", [("New ", "Ctrl+N"), ("Open", "Ctrl+O"), ("Save", "Alt+S"),
+                       ("Save As", "Ctrl+S"), ("Page Setup", "Alt+u"), ("Print", "Alt+P"),
+                       ("Print Preview", "Alt+v"), ("Properties", "Alt+r"),
+                       ("Offline", "Alt+f"), ("Exit", "Ctrl+Shift+F12")]),
+    ("Edit", "Alt+E", [("Cut", "Ctrl+X"), ("Copy", "Ctrl+C"), ("Paste", "Ctrl+V"),
+                       ("Select All", "Ctrl+A"), ("Find(on this page)", "Ctrl+F")]),
+    ("View", "Alt+V", [("Stop", "Alt+S"), ("Refresh", "Alt+R")]),
+    ("Favourites", "Alt+a", [("Add To Favourites", "Alt+A")]),
+    ("Tools", "Alt+T", [("Internet Options", "Alt+O")]),
+    ("Help", "Alt+H", [("About Us", "Alt+A")]),
+]
+
+TOOLBAR = [("Back", "Previous Page"), ("Forward", "Next Page"), ("Refresh", "Refresh Page"),
+           ("Stop", "Stop Downloading"), ("Home", "Home Page"), ("Search", "Serach Page")]
+
+results = []
+browser_x_window = None  # X window id of the browser window, for giving it the keyboard
+
+
+def check(group, ok, what):
+    results.append(ok)
+    print("%s %s: %s" % ("PASS" if ok else "FAIL", group, what), flush=True)
+    return ok
+
+
+def start_accessibility_bus():
+    # Qt joins the accessibility bus only if it is already there when the program starts.
+    subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply",
+                    "/org/a11y/bus", "org.a11y.Bus.GetAddress"],
+                   check=True, stdout=subprocess.DEVNULL)
+
+
+def key(*keys):
+    subprocess.run(["xdotool", "key", "--clearmodifiers"] + list(keys), check=True)
+
+
+# ---- reading the tree ----
+
+def pump(seconds=0.0):
+    """Lets the AT-SPI client process the events that keep its cache current."""
+    from gi.repository import GLib
+    end = time.monotonic() + seconds
+    context = GLib.MainContext.default()
+    while True:
+        while context.iteration(False):
+            pass
+        if time.monotonic() >= end:
+            return
+        time.sleep(0.05)
+
+
+def wait_for(what, timeout=20.0):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        found = what()
+        if found:
+            return found
+        pump(0.1)
+    return None
+
+
+def children(acc):
+    try:
+        return [c for c in acc if c is not None]
+    except Exception:
+        return []
+
+
+def walk(acc):
+    yield acc
+    for child in children(acc):
+        yield from walk(child)
+
+
+def showing(acc):
+    import pyatspi
+    return acc.getState().contains(pyatspi.STATE_SHOWING)
+
+
+def find(root, name=None, role=None, showing_only=True):
+    for acc in walk(root):
+        if name is not None and acc.name != name:
+            continue
+        if role is not None and acc.getRoleName() != role:
+            continue
+        if showing_only and not showing(acc):
+            continue
+        return acc
+    return None
+
+
+def key_binding(acc):
+    try:
+        action = acc.queryAction()
+        return action.getKeyBinding(0) if action.nActions else ""
+    except NotImplementedError:
+        return ""
+
+
+def labelled_by(acc):
+    import pyatspi
+    for relation in acc.getRelationSet():
+        if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY:
+            return [relation.getTarget(i).name for i in range(relation.getNTargets())]
+    return []
+
+
+def application():
+    import pyatspi
+    desktop = pyatspi.Registry.getDesktop(0)
+    for app in children(desktop):
+        if app.name == "Quillon's Browser":
+            return app
+    return None
+
+
+def top_window(app, title):
+    """A showing window by its caption; with no caption, any showing dialog or alert."""
+    for window in children(app):
+        if not showing(window):
+            continue
+        if window.name == title or (title is None and window.getRoleName() in ("dialog", "alert")):
+            return window
+    return None
+
+
+def browser_window(app):
+    for window in children(app):
+        if window.getRoleName() == "frame" and window.name.endswith(BROWSER_CAPTION):
+            return window
+    return None
+
+
+def focused(root):
+    import pyatspi
+    for acc in walk(root):
+        if acc.getState().contains(pyatspi.STATE_FOCUSED):
+            return acc
+    return None
+
+
+# ---- the checks ----
+
+def unnamed_controls(window, skip):
+    """Showing controls a screen reader could land on that have no name."""
+    import pyatspi
+    named_roles = {"push button", "toggle button", "check box", "radio button", "combo box",
+                   "menu item", "menu", "tool bar", "label", "list", "tree", "tree table",
+                   "text", "page tab", "slider", "spin button"}
+    missing = []
+    pending = [window]
+    while pending:
+        acc = pending.pop()
+        if acc in skip:
+            continue
+        role = acc.getRoleName()
+        state = acc.getState()
+        if showing(acc) and not acc.name and (
+                role in named_roles or state.contains(pyatspi.STATE_FOCUSABLE)):
+            if role not in ("list item", "table cell", "tree item"):  # items carry their text
+                missing.append("%s under %r" % (role, acc.parent.name if acc.parent else ""))
+        if role == "combo box":
+            continue  # its edit line and list belong to it and are read through it
+        pending.extend(children(acc))
+    return missing
+
+
+def check_browser_controls(window):
+    group = "controls"
+    toolbar = find(window, "Toolbar1", "tool bar")
+    check(group, toolbar is not None, "Toolbar1 is a tool bar")
+    for caption, tooltip in TOOLBAR:
+        button = find(toolbar, caption, "push button") if toolbar else None
+        check(group, button is not None and button.description == tooltip,
+              "toolbar button %r described as %r (read %r)"
+              % (caption, tooltip, button.description if button else None))
+    band = find(window, "Picaddress")
+    check(group, band is not None, "address band Picaddress")
+    go = find(window, "Go", "push button")
+    check(group, go is not None, "Go is a push button")
+    label = find(band, "ADDRESS", "label") if band else None
+    check(group, label is not None, "the address band's label reads 'ADDRESS'")
+    combo = find(window, role="combo box")
+    # On Linux a combo box is read by its text; what it is comes from a label or its description.
+    says = (labelled_by(combo) + [combo.description]) if combo else []
+    check(group, any("address" in text.lower() for text in says),
+          "the address box says it is the address (label and description: %r)" % says)
+    for name in ("ShockwaveFlash2", "WebBrowser1", "StatusBar1"):
+        check(group, find(window, name) is not None, "%s found by name" % name)
+    page = find(window, "WebBrowser1")
+    missing = unnamed_controls(window, skip=[page] if page else [])
+    check(group, not missing, "every control has a name (unnamed: %s)" % (missing or "none"))
+    return combo
+
+
+def check_menus(window):
+    group = "menus"
+    bar = find(window, role="menu bar")
+    check(group, bar is not None, "the window has a menu bar")
+    if bar is None:
+        return
+    titles = [m for m in children(bar) if m.getRoleName() in ("menu item", "menu")]
+    check(group, [m.name for m in titles] == [m[0] for m in MENUS],
+          "menu titles in order: %r" % [m.name for m in titles])
+    for title, (caption, binding, items) in zip(titles, MENUS):
+        check(group, key_binding(title) == binding,
+              "menu %r opens with %s (read %r)" % (caption, binding, key_binding(title)))
+        popup = children(title)[0] if children(title) else None
+        entries = [e for e in children(popup) if e.getRoleName() != "separator"] if popup else []
+        read = [(e.name, key_binding(e)) for e in entries]
+        check(group, read == items, "menu %r items and keys: %r" % (caption, read))
+
+
+def check_status(window, combo):
+    group = "status"
+    bar = find(window, "StatusBar1")
+    panel = None
+    if bar is not None:
+        panel = next((c for c in children(bar) if c.getRoleName() == "label"), None)
+    check(group, panel is not None, "StatusBar1 has a text panel")
+    if panel is None or combo is None or find(combo, role="text", showing_only=False) is None:
+        return
+    # Once the home page has loaded, the panel reports the completed download of the address text.
+    line = find(combo, role="text", showing_only=False)
+    expected = lambda: "Complete Download  " + line.queryText().getText(0, -1)
+    wait_for(lambda: panel.name == expected(), 30)
+    check(group, panel.name == expected() and expected() != "Complete Download  ",
+          "the status panel reads %r (expected %r)" % (panel.name, expected()))
+
+
+def check_tab_order(window, combo):
+    group = "tab order"
+    forward = find(window, "Forward", "push button")
+    if not check(group, forward is not None, "Forward button found"):
+        return
+    forward.queryComponent().grabFocus()
+    wait_for(lambda: focused(window) == forward, 5)
+    # Toolbar (Back and Stop are disabled until the first Go), address box, Go, then the page.
+    expected = ["Refresh", "Home", "Search", "address box", "Go", "page"]
+    page = find(window, "WebBrowser1")
+    seen = []
+    previous = forward
+    for _ in expected:
+        key("Tab")
+        # A busy machine may take a moment to move the focus.
+        now = wait_for(lambda: (lambda f: f if f not in (None, previous) else None)(focused(window)), 3)
+        previous = now
+        if now is None:
+            seen.append(None)
+        elif combo is not None and (now == combo or now in list(walk(combo))):
+            seen.append("address box")
+        elif page is not None and now in list(walk(page)):
+            seen.append("page")
+        else:
+            seen.append(now.name)
+    check(group, seen == expected, "Tab from Forward visits %r (expected %r)" % (seen, expected))
+
+
+def check_dialog(app, group, opener, title, expect, close):
+    """Opens a dialog by keyboard, reads its controls and closes it."""
+    opener()
+    window = wait_for(lambda: top_window(app, title), 10)
+    if not check(group, window is not None, "opened by keyboard, window %r" % (title or "dialog")):
+        return
+    for role, name, extra in expect:
+        acc = find(window, name, role)
+        ok = acc is not None
+        detail = "%s %r" % (role, name)
+        if ok and extra:
+            ok, detail = extra(acc, detail)
+        check(group, ok, detail)
+    missing = unnamed_controls(window, skip=[])
+    check(group, not missing, "every control has a name (unnamed: %s)" % (missing or "none"))
+    close(window)
+    gone = wait_for(lambda: top_window(app, title) is None, 10)
+    check(group, bool(gone), "closed")
+
+
+def has_binding(binding):
+    return lambda acc, d: (key_binding(acc) == binding, "%s with key %s (read %r)"
+                           % (d, binding, key_binding(acc)))
+
+
+def labelled(text):
+    return lambda acc, d: (text in labelled_by(acc), "%s labelled %r (read %r)"
+                           % (d, text, labelled_by(acc)))
+
+
+def described(acc, d):
+    return bool(acc.description), "%s described (read %r)" % (d, acc.description)
+
+
+def press(name, role="push button"):
+    def close(window):
+        acc = find(window, name, role)
+        if acc is not None:
+            acc.queryAction().doAction(0)
+    return close
+
+
+def check_dialogs(app, window):
+    go = find(window, "Go", "push button")
+
+    def focus_window():
+        # With no window manager the keyboard goes nowhere once a dialog has closed.
+        subprocess.run(["xdotool", "windowfocus", "--sync", browser_x_window], check=False)
+        go.queryComponent().grabFocus()
+        pump(0.3)
+    check_dialog(app, "message", lambda: (focus_window(), key("alt+a"), pump(0.5), key("a")), None,
+                 [("label", "There Are No Favourites Available At Present", None),
+                  ("push button", "OK", None)],
+                 lambda w: key("Return"))
+    check_dialog(app, "about dialog",
+                 lambda: (focus_window(), key("alt+h"), pump(0.5), key("a")),
+                 "About Quillon's Browser",
+                 [("push button", "OK", None),
+                  ("push button", "System Info...", has_binding("Alt+S")),
+                  ("label", "Quillon 's Browser", None),
+                  ("label", "Version 1.0.0", None)],
+                 lambda w: key("Escape"))
+    check_dialog(app, "find dialog", lambda: (focus_window(), key("ctrl+f")), "Find",
+                 [("text", None, labelled("Find")),
+                  ("push button", "Find", None), ("push button", "Find Next", None),
+                  ("push button", "Cancel", None)],
+                 press("Cancel"))
+    check_dialog(app, "open-file dialog", lambda: (focus_window(), key("ctrl+o")), "File Open",
+                 [("combo box", None, described), ("list", "Dir1", described),
+                  ("list", "File1", described)],
+                 lambda w: key("Escape"))
+
+
+def main():
+    if len(sys.argv) != 2:
+        print(__doc__, file=sys.stderr)
+        return 2
+    start_accessibility_bus()
+    env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
+    program = subprocess.Popen([sys.argv[1]], env=env, stderr=subprocess.DEVNULL)
+    try:
+        # The splash shows for 1.5 s; the home page loads after that.
+        shown = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
+                                BROWSER_CAPTION], stdout=subprocess.PIPE, timeout=60)
+        import pyatspi  # noqa: F401  (its registry cache starts from here)
+        app = wait_for(application, 20)
+        if not check("window", app is not None, "the program is on the accessibility bus"):
+            return 1
+        window = wait_for(lambda: browser_window(app), 20)
+        if not check("window", window is not None,
+                     "browser window read as %r" % (window.name if window else None)):
+            return 1
+        global browser_x_window
+        browser_x_window = shown.stdout.split()[0].decode()
+        subprocess.run(["xdotool", "windowfocus", "--sync", browser_x_window], check=False)
+        combo = check_browser_controls(window)
+        check_menus(window)
+        check_status(window, combo)
+        check_tab_order(window, combo)
+        check_dialogs(app, window)
+    finally:
+        program.terminate()
+        try:
+            program.wait(10)
+        except subprocess.TimeoutExpired:
+            program.kill()
+    failed = results.count(False)
+    print("%d passed, %d failed" % (len(results) - failed, failed))
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

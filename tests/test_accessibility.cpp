@@ -1,0 +1,76 @@
+// The real program read from outside, as a screen reader reads it: tests/atspi_check.py walks
+// its AT-SPI tree and drives it by keyboard, on a display and session bus of its own (so no
+// other test's windows take the keyboard focus). Each group of its checks is one row here.
+
+#include "support/test_main.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+class AccessibilityTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void group_data();
+    void group();
+
+private:
+    QStringList m_lines;
+};
+
+void AccessibilityTest::initTestCase()
+{
+    const QString program = QStringLiteral(QUILLON_BINARY_DIR "/quillon");
+    QVERIFY2(QFileInfo(program).isExecutable(), "build the quillon target first");
+    for (const char *tool : {"xvfb-run", "dbus-run-session", "xdotool"})
+        QVERIFY2(!QStandardPaths::findExecutable(QString::fromLatin1(tool)).isEmpty(), tool);
+    QVERIFY2(QFileInfo::exists(QStringLiteral("/usr/lib/python3/dist-packages/pyatspi")),
+             "python3-pyatspi is not installed");
+
+    QProcess check;
+    check.setProcessChannelMode(QProcess::SeparateChannels);
+    // Debian's python3, which has pyatspi, whatever python3 comes first on the PATH.
+    check.start(QStringLiteral("xvfb-run"),
+                {QStringLiteral("-a"), QStringLiteral("-s"), QStringLiteral("-screen 0 1280x1024x24"),
+                 QStringLiteral("dbus-run-session"), QStringLiteral("--"),
+                 QStringLiteral("/usr/bin/python3"),
+                 QStringLiteral(QUILLON_SOURCE_DIR "/tests/atspi_check.py"), program});
+    QVERIFY(check.waitForStarted());
+    QVERIFY2(check.waitForFinished(240000), "the AT-SPI check did not finish in 4 minutes");
+    const QString out = QString::fromUtf8(check.readAllStandardOutput());
+    m_lines = out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    for (const QString &line : std::as_const(m_lines))
+        qInfo().noquote() << "atspi:" << line;
+    QVERIFY2(!m_lines.filter(QStringLiteral(" passed, ")).isEmpty(),
+             qPrintable(QStringLiteral("the check stopped early:\n")
+                        + QString::fromUtf8(check.readAllStandardError()).right(2000)));
+}
+
+void AccessibilityTest::group_data()
+{
+    QTest::addColumn<QString>("name");
+    // The browser window and its parts, then each window the keyboard opens.
+    for (const char *name : {"window", "controls", "menus", "status", "tab order", "message",
+                             "about dialog", "find dialog", "open-file dialog"})
+        QTest::newRow(name) << QString::fromLatin1(name);
+}
+
+void AccessibilityTest::group()
+{
+    QFETCH(QString, name);
+    const QString prefix = name + QLatin1Char(':');
+    QStringList passed, failed;
+    for (const QString &line : std::as_const(m_lines)) {
+        if (line.startsWith(QStringLiteral("PASS ") + prefix))
+            passed << line;
+        else if (line.startsWith(QStringLiteral("FAIL ") + prefix))
+            failed << line;
+    }
+    QVERIFY2(failed.isEmpty(), qPrintable(failed.join(QLatin1Char('\n'))));
+    QVERIFY2(!passed.isEmpty(), "no check of this group ran");
+}
+
+QUILLON_TEST_MAIN(AccessibilityTest)
+#include "test_accessibility.moc"
