@@ -2,6 +2,9 @@
 
 #include "browser/browser_window.h"
 
+#include "dialogs/about_dialog.h"
+#include "dialogs/find_dialog.h"
+#include "dialogs/open_file_dialog.h"
 #include "platform/failure.h"
 #include "platform/message_box.h"
 #include "platform/web_engine.h"
@@ -31,7 +34,7 @@ void Browser::New_Click()
     window->show();
 }
 
-void Browser::Open_Click() {}
+void Browser::Open_Click() { openfile::showShared(); }
 
 void Browser::Save_Click()
 {
@@ -125,7 +128,7 @@ void Browser::selectall_Click()
     }
 }
 
-void Browser::Find_Click() {}
+void Browser::Find_Click() { Find1::showShared(); }
 
 // ---- Favourites, Tools, Help ----
 
@@ -140,4 +143,4 @@ void Browser::ioptions_Click()
         "Please Open Internet Explorer , Click Tools Menu And Change The Internet Options There"));
 }
 
-void Browser::Aboutus_Click() {}
+void Browser::Aboutus_Click() { frmAbout::showShared(); }

@@ -30,6 +30,10 @@ QPointer<Browser> &firstWindow()
 
 const QColor designGrey(224, 224, 224);
 
+// Room for long addresses past the line edit's default 32,767; a megabyte pasted in would
+// make every redraw of the box and the status text crawl.
+constexpr int maxAddressLength = 65536;
+
 void paintBackground(QWidget *widget, const QColor &colour)
 {
     QPalette palette = widget->palette();
@@ -136,6 +140,7 @@ void Browser::buildControls()
     ComboURL->setInsertPolicy(QComboBox::NoInsert); // only the history update adds items
     ComboURL->setDuplicatesEnabled(true);           // Enter must not re-pick a look-alike item
     ComboURL->setCompleter(nullptr);                // the text goes out exactly as typed
+    ComboURL->lineEdit()->setMaxLength(maxAddressLength);
     ComboURL->setGeometry(Twips::rect(1680, 600, 4755, 315));
     // Screen readers read a combo box by its text; the description says what it is for.
     ComboURL->setAccessibleDescription(

@@ -1,0 +1,162 @@
+#include "dialogs/find_dialog.h"
+
+#include "browser/browser_window.h"
+#include "platform/failure.h"
+#include "platform/twips.h"
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+
+namespace {
+
+QPointer<Find1> &instance()
+{
+    static QPointer<Find1> dialog;
+    return dialog;
+}
+
+// The address box's edit line as the search sees it.
+class LineEditTarget : public FindTarget {
+public:
+    explicit LineEditTarget(QLineEdit *edit) : m_edit(edit) {}
+    QString text() const override { return m_edit->text(); }
+    void setSelection(int start, int length) override
+    {
+        // An edit box puts a start past its end at the end rather than refusing it.
+        const int size = int(m_edit->text().size());
+        const int at = std::clamp(start, 0, size);
+        if (length > 0)
+            m_edit->setSelection(at, length);
+        else
+            m_edit->setCursorPosition(at);
+    }
+    QString selectedText() const override { return m_edit->selectedText(); }
+
+private:
+    QLineEdit *m_edit;
+};
+
+QLineEdit *addressLine()
+{
+    Browser *browser = Browser::firstOrCreate();
+    if (!browser || !browser->ComboURL || !browser->ComboURL->lineEdit())
+        throw PlatformError(QStringLiteral("The browser window's address box is not available"));
+    return browser->ComboURL->lineEdit();
+}
+
+QPushButton *makeButton(const QString &caption, const QRect &place, QWidget *parent)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setGeometry(place);
+    // Enter never presses a button here.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    return button;
+}
+
+} // namespace
+
+Find1::Find1(QWidget *parent)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("Find1"));
+    setWindowTitle(QStringLiteral("Find"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(224, 224, 224));
+    setPalette(pal);
+    setAutoFillBackground(true);
+    resize(Twips::toPixels(5745), Twips::toPixels(1440));
+
+    Findnext = makeButton(QStringLiteral("Find Next"), Twips::rect(2880, 840, 1455, 375), this);
+    Findnext->setObjectName(QStringLiteral("Findnext"));
+    Cancel = makeButton(QStringLiteral("Cancel"), Twips::rect(4560, 240, 975, 375), this);
+    Cancel->setObjectName(QStringLiteral("Cancel"));
+    Find = makeButton(QStringLiteral("Find"), Twips::rect(1080, 840, 855, 375), this);
+    Find->setObjectName(QStringLiteral("Find"));
+
+    Text1 = new QLineEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(Twips::rect(1080, 240, 3135, 375));
+
+    Label1 = new QLabel(QStringLiteral("Find"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setGeometry(Twips::rect(120, 240, 735, 255));
+    QFont labelFont(QStringLiteral("Monotype Corsiva"));
+    labelFont.setPointSizeF(14.25);
+    labelFont.setBold(true);
+    labelFont.setItalic(true);
+    Label1->setFont(labelFont);
+    QPalette labelPal = Label1->palette();
+    labelPal.setColor(QPalette::WindowText, QColor(64, 64, 64));
+    labelPal.setColor(QPalette::Window, QColor(224, 224, 224));
+    Label1->setPalette(labelPal);
+    Label1->setAutoFillBackground(true);
+    Label1->setBuddy(Text1); // the text box is read as "Find"
+
+    setTabOrder(Text1, Find);
+    setTabOrder(Find, Cancel);
+    setTabOrder(Cancel, Findnext);
+    Text1->setFocus();
+
+    connect(Find, &QPushButton::clicked, this, [this] { unguarded([this] { Find_Click(); }); });
+    connect(Findnext, &QPushButton::clicked, this, [this] { unguarded([this] { Findnext_Click(); }); });
+    connect(Cancel, &QPushButton::clicked, this, [this] { unguarded([this] { Cancel_Click(); }); });
+
+    unguarded([this] { Form_Load(); });
+}
+
+Find1::~Find1() = default;
+
+Find1 *Find1::shared()
+{
+    if (!instance())
+        instance() = new Find1;
+    return instance();
+}
+
+Find1 *Find1::current() { return instance(); }
+
+void Find1::showShared()
+{
+    // exec() deletes a dialog marked delete-on-close once it has closed: that is the unload.
+    shared()->exec();
+}
+
+void Find1::Form_Load() { Findnext->setEnabled(false); }
+
+void Find1::Find_Click()
+{
+    LineEditTarget target(addressLine());
+    if (FindSearch::find(target, Text1->text(), m_state)) {
+        Find->setEnabled(false);
+        Findnext->setEnabled(true);
+    }
+}
+
+void Find1::Findnext_Click()
+{
+    LineEditTarget target(addressLine());
+    FindSearch::findNext(target, Text1->text(), m_state);
+}
+
+void Find1::Cancel_Click() { close(); }
+
+void Find1::keyPressEvent(QKeyEvent *event)
+{
+    // No default or cancel button: Enter and Escape do nothing here.
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->ignore();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}

@@ -1,0 +1,129 @@
+#include "dialogs/open_file_dialog.h"
+
+#include "browser/browser_window.h"
+#include "dialogs/file_lists.h"
+#include "platform/failure.h"
+#include "platform/twips.h"
+#include "platform/web_engine.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QPointer>
+#include <QStorageInfo>
+
+namespace {
+
+QPointer<openfile> &instance()
+{
+    static QPointer<openfile> dialog;
+    return dialog;
+}
+
+// A drive's current folder: the process's current folder when it lies on that drive,
+// else the drive's root.
+QString currentFolderOf(const QString &driveRoot)
+{
+    const QString here = QDir::currentPath();
+    if (QStorageInfo(here).rootPath() == driveRoot)
+        return here;
+    return driveRoot;
+}
+
+} // namespace
+
+openfile::openfile(QWidget *parent)
+    : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                          | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("openfile"));
+    setWindowTitle(QStringLiteral("File Open"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, QColor(224, 224, 224));
+    setPalette(pal);
+    setAutoFillBackground(true);
+    resize(Twips::toPixels(4320), Twips::toPixels(2295));
+
+    File1 = new FileList(this);
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->setGeometry(Twips::rect(2280, 120, 1815, 1455));
+
+    Dir1 = new FolderList(this);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    Dir1->setGeometry(Twips::rect(120, 120, 1935, 1890));
+
+    Drive1 = new DriveList(this);
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Drive1->setGeometry(Twips::rect(2280, 1680, 1815, 315));
+
+    File1->setAccessibleName(QStringLiteral("File1"));
+    File1->setAccessibleDescription(QStringLiteral("Files: one click opens the file in the browser"));
+    Dir1->setAccessibleName(QStringLiteral("Dir1"));
+    Dir1->setAccessibleDescription(QStringLiteral("Folders"));
+    Drive1->setAccessibleDescription(QStringLiteral("Drives"));
+    setTabOrder(Drive1, Dir1);
+    setTabOrder(Dir1, File1);
+
+    // The lists start at the process's current drive and folder.
+    const QString start = QDir::currentPath();
+    Drive1->setDriveOf(start);
+    unguarded([this, start] {
+        Dir1->setPath(start);
+        File1->setPath(Dir1->path());
+    });
+
+    connect(Drive1, &QComboBox::currentIndexChanged, this, [this] { unguarded([this] { Drive1_Change(); }); });
+    connect(Dir1, &FolderList::pathChanged, this, [this] { unguarded([this] { Dir1_Change(); }); });
+    connect(File1, &FileList::clicked, this, [this] { File1_Click(); });
+
+    Drive1->setFocus();
+}
+
+openfile::~openfile() = default;
+
+openfile *openfile::shared()
+{
+    if (!instance())
+        instance() = new openfile;
+    return instance();
+}
+
+openfile *openfile::current() { return instance(); }
+
+void openfile::showShared()
+{
+    // exec() deletes a dialog marked delete-on-close once it has closed: that is the unload.
+    shared()->exec();
+}
+
+QString openfile::joinPath(const QString &folder, const QString &fileName)
+{
+    if (folder.endsWith(QLatin1Char('/')))
+        return folder + fileName;
+    return folder + QLatin1Char('/') + fileName;
+}
+
+void openfile::Drive1_Change() { Dir1->setPath(currentFolderOf(Drive1->drive())); }
+
+void openfile::Dir1_Change() { File1->setPath(Dir1->path()); }
+
+void openfile::File1_Click()
+{
+    // Every step runs even when an earlier one failed.
+    QPointer<Browser> browser;
+    resumeNext([&] { browser = Browser::firstOrCreate(); });
+    auto addressBox = [&] {
+        if (!browser || !browser->ComboURL)
+            throw PlatformError(QStringLiteral("The browser window's address box is not available"));
+        return browser->ComboURL;
+    };
+    resumeNext([&] { addressBox()->setEditText(joinPath(Dir1->path(), File1->fileName())); });
+    resumeNext([&] {
+        const QString address = addressBox()->currentText();
+        if (!browser->WebBrowser1)
+            throw PlatformError(QStringLiteral("The browser window has no engine"));
+        browser->WebBrowser1->Navigate(address);
+    });
+    resumeNext([&] { close(); });
+}
