@@ -1,10 +1,9 @@
 #include "dialogs/system_info.h"
 
 #include "platform/failure.h"
+#include "platform/message_box.h"
 
-#include <QApplication>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QProcess>
 #include <QtEndian>
 #include <algorithm>
@@ -18,21 +17,7 @@ Launcher &launcherOverride()
     return launcher;
 }
 
-MessageSink &sinkOverride()
-{
-    static MessageSink sink;
-    return sink;
-}
-
 bool startProcess(const QString &path) { return QProcess::startDetached(path, {}); }
-
-void showMessage(const QString &text)
-{
-    // No icon and no title of its own: the application's name stands as the caption.
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), text, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    box.exec();
-}
 
 } // namespace
 
@@ -42,13 +27,6 @@ Launcher setLauncher(Launcher launcher)
 {
     Launcher previous = std::move(launcherOverride());
     launcherOverride() = std::move(launcher);
-    return previous;
-}
-
-MessageSink setMessageSink(MessageSink sink)
-{
-    MessageSink previous = std::move(sinkOverride());
-    sinkOverride() = std::move(sink);
     return previous;
 }
 
@@ -127,10 +105,6 @@ void StartSysInfo()
         if (!started)
             throw PlatformError(QStringLiteral("the system-information program did not start"));
     } catch (...) {
-        const QString text = SystemInfo::unavailableMessage();
-        if (const auto &sink = SystemInfo::sinkOverride())
-            sink(text);
-        else
-            SystemInfo::showMessage(text);
+        MessageBox::show(SystemInfo::unavailableMessage());
     }
 }

@@ -21,13 +21,10 @@ QString unavailableMessage();
 
 // Starts a program without waiting for it; false (or a thrown PlatformError) when it cannot.
 using Launcher = std::function<bool(const QString &path)>;
-// Shows a message with an OK button only.
-using MessageSink = std::function<void(const QString &text)>;
 
-// Replace the real process start and message box (tests); each returns the previous one.
-// An empty function restores the real one.
+// Replaces the real process start (tests); returns the previous one. An empty function
+// restores the real one. The message goes through MessageBox (platform/message_box.h).
 Launcher setLauncher(Launcher launcher);
-MessageSink setMessageSink(MessageSink sink);
 
 // Folder and file name joined with one separator, whatever the folder ends with.
 QString joinPath(const QString &folder, const QString &name);

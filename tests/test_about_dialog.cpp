@@ -3,6 +3,7 @@
 
 #include "dialogs/about_dialog.h"
 #include "dialogs/system_info.h"
+#include "platform/message_box.h"
 #include "platform/banner_player.h"
 #include "support/test_main.h"
 
@@ -21,7 +22,7 @@ private Q_SLOTS:
     {
         Registry::setBackend(std::make_shared<Registry::MemoryRegistry>()); // nothing registered
         messages.clear();
-        SystemInfo::setMessageSink([this](const QString &text) { messages << text; });
+        MessageBox::setSink([this](const QString &text) { messages << text; });
         SystemInfo::setLauncher([](const QString &) { return false; });
     }
 
@@ -29,7 +30,7 @@ private Q_SLOTS:
     {
         delete frmAbout::current();
         Registry::setBackend(nullptr);
-        SystemInfo::setMessageSink({});
+        MessageBox::setSink({});
         SystemInfo::setLauncher({});
     }
 

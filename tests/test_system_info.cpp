@@ -2,6 +2,7 @@
 // registry, a recording launcher and a recording message box.
 
 #include "dialogs/system_info.h"
+#include "platform/message_box.h"
 #include "platform/failure.h"
 #include "support/test_main.h"
 
@@ -46,14 +47,14 @@ private Q_SLOTS:
             started << path;
             return launchResult;
         });
-        SystemInfo::setMessageSink([this](const QString &text) { messages << text; });
+        MessageBox::setSink([this](const QString &text) { messages << text; });
     }
 
     void cleanup()
     {
         Registry::setBackend(nullptr);
         SystemInfo::setLauncher({});
-        SystemInfo::setMessageSink({});
+        MessageBox::setSink({});
     }
 
     void stringsWithAndWithoutTerminatorReadAlike()
