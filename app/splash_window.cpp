@@ -1,6 +1,7 @@
 #include "app/splash_window.h"
 
 #include "browser/browser_window.h"
+#include "platform/design.h"
 #include "platform/failure.h"
 #include "platform/twips.h"
 
@@ -13,24 +14,6 @@
 namespace {
 const QColor cyan(0, 255, 255);
 
-QFont designFont(const char *family, double points, bool bold, bool italic = false)
-{
-    QFont f(QString::fromLatin1(family));
-    f.setPointSizeF(points);
-    f.setBold(bold);
-    f.setItalic(italic);
-    return f;
-}
-
-void fill(QWidget *widget, const QColor &background, const QColor &foreground = QColor())
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, background);
-    if (foreground.isValid())
-        palette.setColor(QPalette::WindowText, foreground);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
 } // namespace
 
 frmSplash::frmSplash(QWidget *parent)
@@ -41,12 +24,12 @@ frmSplash::frmSplash(QWidget *parent)
     setAccessibleName(QStringLiteral("frmSplash"));
     setWindowTitle(QString());
     setFixedSize(Twips::toPixels(7380), Twips::toPixels(4215));
-    fill(this, QColor(224, 224, 224));
+    Design::paint(this, Design::background);
 
     Frame1 = new QWidget(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setGeometry(Twips::rect(30, 60, 7305, 4155));
-    fill(Frame1, cyan);
+    Design::paint(Frame1, cyan);
 
     imgLogo = new QLabel(Frame1);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
@@ -56,19 +39,17 @@ frmSplash::frmSplash(QWidget *parent)
     imgLogo->setScaledContents(true);
 
     lblCompanyProduct = addLabel("lblCompanyProduct", QStringLiteral("Tarvel Communications"),
-                                 designFont("Arial", 18, true), cyan, 2640, 705, 3390, 435, Qt::AlignLeft);
+                                 Design::font(QStringLiteral("Arial"), 18, true), cyan, 2640, 705, 3390, 435, Qt::AlignLeft);
     lblProductName = addLabel("lblProductName", QStringLiteral("Quillon 's Browser 1.0"),
-                              designFont("Monotype Corsiva", 32.25, true, true), QColor(192, 255, 192),
+                              Design::font(QStringLiteral("Monotype Corsiva"), 32.25, true, true), QColor(192, 255, 192),
                               1920, 1440, 4680, 780, Qt::AlignLeft);
-    QPalette productColours = lblProductName->palette();
-    productColours.setColor(QPalette::WindowText, QColor(128, 64, 64));
-    lblProductName->setPalette(productColours);
-    lblVersion = addLabel("lblVersion", QStringLiteral("Version 1.0.0"), designFont("Arial", 12, true), cyan,
+    Design::paint(lblProductName, QColor(192, 255, 192), QColor(128, 64, 64));
+    lblVersion = addLabel("lblVersion", QStringLiteral("Version 1.0.0"), Design::font(QStringLiteral("Arial"), 12, true), cyan,
                           5520, 3360, 1470, 285, Qt::AlignRight);
     lblWarning = addLabel("lblWarning", QStringLiteral("Warning : Be Careful  And Enjoy Life"),
-                          designFont("Arial", 8.25, false), QColor(255, 192, 192), 150, 3660, 2640, 210,
+                          Design::font(QStringLiteral("Arial"), 8.25, false), QColor(255, 192, 192), 150, 3660, 2640, 210,
                           Qt::AlignLeft);
-    lblCompany = addLabel("lblCompany", QStringLiteral(" Tarvel Communications"), designFont("Arial", 8.25, false),
+    lblCompany = addLabel("lblCompany", QStringLiteral(" Tarvel Communications"), Design::font(QStringLiteral("Arial"), 8.25, false),
                           cyan, 5640, 3720, 1410, 210, Qt::AlignRight);
 
     Form_Load();
@@ -83,7 +64,7 @@ QLabel *frmSplash::addLabel(const char *name, const QString &text, const QFont &
     label->setAccessibleName(QString::fromLatin1(name));
     label->setFont(font);
     label->setAlignment(alignment | Qt::AlignVCenter);
-    fill(label, background);
+    Design::paint(label, background);
     label->setGeometry(Twips::rect(left, top, width, height));
     // Sized to its text; a right-aligned label keeps its right edge.
     const int right = label->geometry().right();

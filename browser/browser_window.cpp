@@ -2,6 +2,7 @@
 
 #include "browser/status_bar.h"
 #include "platform/banner_player.h"
+#include "platform/design.h"
 #include "platform/failure.h"
 #include "platform/twips.h"
 #include "platform/web_engine.h"
@@ -28,19 +29,9 @@ QPointer<Browser> &firstWindow()
     return first;
 }
 
-const QColor designGrey(224, 224, 224);
-
 // Room for long addresses past the line edit's default 32,767; a megabyte pasted in would
 // make every redraw of the box and the status text crawl.
 constexpr int maxAddressLength = 65536;
-
-void paintBackground(QWidget *widget, const QColor &colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
-    widget->setPalette(palette);
-    widget->setAutoFillBackground(true);
-}
 
 void name(QWidget *widget, const QString &objectName)
 {
@@ -99,7 +90,7 @@ void Browser::buildControls()
 {
     client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    paintBackground(client, designGrey);
+    Design::paint(client, Design::background);
     setCentralWidget(client);
 
     Toolbar1 = new QToolBar(client);
@@ -109,19 +100,13 @@ void Browser::buildControls()
     Picaddress = new QWidget(client);
     name(Picaddress, QStringLiteral("Picaddress"));
     Picaddress->setGeometry(Twips::rect(0, 480, 15255, 615));
-    paintBackground(Picaddress, designGrey);
+    Design::paint(Picaddress, Design::background);
 
     Label1 = new QLabel(QStringLiteral("ADDRESS"), Picaddress);
     Label1->setObjectName(QStringLiteral("Label1")); // read by its text, "ADDRESS"
     Label1->setGeometry(Twips::rect(120, 120, 1335, 495));
-    QFont labelFont(QStringLiteral("Courier New"));
-    labelFont.setPointSizeF(12);
-    labelFont.setBold(true);
-    labelFont.setItalic(true);
-    Label1->setFont(labelFont);
-    QPalette labelColours = Label1->palette();
-    labelColours.setColor(QPalette::WindowText, QColor(64, 0, 0));
-    Label1->setPalette(labelColours);
+    Label1->setFont(Design::font(QStringLiteral("Courier New"), 12, true, true));
+    Design::paint(Label1, Design::background, QColor(64, 0, 0));
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     Go = new QPushButton(QStringLiteral("GO"), Picaddress);

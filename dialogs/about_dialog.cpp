@@ -2,6 +2,7 @@
 
 #include "dialogs/system_info.h"
 #include "platform/banner_player.h"
+#include "platform/design.h"
 #include "platform/failure.h"
 #include "platform/twips.h"
 
@@ -19,8 +20,6 @@ QPointer<frmAbout> &instance()
     static QPointer<frmAbout> dialog;
     return dialog;
 }
-
-const QColor dialogGrey(224, 224, 224);
 
 // The etched rule under the description: a grey line with a white one just below it.
 class EtchedRule : public QWidget {
@@ -50,21 +49,9 @@ QLabel *makeLabel(const QString &text, const QRect &place, const QColor &fore, c
     auto *label = new QLabel(text, parent);
     label->setTextFormat(Qt::PlainText);
     label->setGeometry(place);
-    QPalette pal = label->palette();
-    pal.setColor(QPalette::WindowText, fore);
-    pal.setColor(QPalette::Window, back);
-    label->setPalette(pal);
-    label->setAutoFillBackground(true);
+    Design::paint(label, back, fore);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
-}
-
-QFont designFont(const QString &family, double points, bool bold)
-{
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
 }
 
 QString descriptionText()
@@ -85,7 +72,7 @@ frmAbout::frmAbout(QWidget *parent)
     setWindowTitle(QStringLiteral("About Quillon's Browser"));
     setAttribute(Qt::WA_DeleteOnClose);
     QPalette pal = palette();
-    pal.setColor(QPalette::Window, dialogGrey);
+    pal.setColor(QPalette::Window, Design::background);
     setPalette(pal);
     setAutoFillBackground(true);
 
@@ -103,19 +90,19 @@ frmAbout::frmAbout(QWidget *parent)
     lblTitle = makeLabel(QStringLiteral("Quillon 's Browser"), Twips::rect(2115, 240, 1755, 285),
                          QColor(0, 0, 128), QColor(255, 224, 192), this);
     lblTitle->setObjectName(QStringLiteral("lblTitle"));
-    lblTitle->setFont(designFont(QStringLiteral("Arial"), 12, true));
+    lblTitle->setFont(Design::font(QStringLiteral("Arial"), 12, true));
     lblTitle->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblTitle->adjustSize(); // sizes itself to its text, keeping its left edge
 
     lblVersion = makeLabel(QStringLiteral("Version 1.0"), Twips::rect(1050, 780, 3885, 225),
-                           QColor(64, 0, 0), dialogGrey, this);
+                           QColor(64, 0, 0), Design::background, this);
     lblVersion->setObjectName(QStringLiteral("lblVersion"));
-    lblVersion->setFont(designFont(QStringLiteral("MS Serif"), 8.25, true));
+    lblVersion->setFont(Design::font(QStringLiteral("MS Serif"), 8.25, true));
 
     lblDescription = makeLabel(descriptionText(), Twips::rect(1050, 1125, 3885, 1290),
-                               QColor(0, 0, 0), dialogGrey, this);
+                               QColor(0, 0, 0), Design::background, this);
     lblDescription->setObjectName(QStringLiteral("lblDescription"));
-    lblDescription->setFont(designFont(QStringLiteral("Verdana"), 9, true));
+    lblDescription->setFont(Design::font(QStringLiteral("Verdana"), 9, true));
     lblDescription->setWordWrap(true);
 
     lblDisclaimer = makeLabel(

@@ -1,6 +1,7 @@
 #include "dialogs/find_dialog.h"
 
 #include "browser/browser_window.h"
+#include "platform/design.h"
 #include "platform/failure.h"
 #include "platform/twips.h"
 
@@ -67,10 +68,7 @@ Find1::Find1(QWidget *parent)
     setObjectName(QStringLiteral("Find1"));
     setWindowTitle(QStringLiteral("Find"));
     setAttribute(Qt::WA_DeleteOnClose);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(224, 224, 224));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    Design::paint(this, Design::background);
     resize(Twips::toPixels(5745), Twips::toPixels(1440));
 
     Findnext = makeButton(QStringLiteral("Find Next"), Twips::rect(2880, 840, 1455, 375), this);
@@ -87,16 +85,8 @@ Find1::Find1(QWidget *parent)
     Label1 = new QLabel(QStringLiteral("Find"), this);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->setGeometry(Twips::rect(120, 240, 735, 255));
-    QFont labelFont(QStringLiteral("Monotype Corsiva"));
-    labelFont.setPointSizeF(14.25);
-    labelFont.setBold(true);
-    labelFont.setItalic(true);
-    Label1->setFont(labelFont);
-    QPalette labelPal = Label1->palette();
-    labelPal.setColor(QPalette::WindowText, QColor(64, 64, 64));
-    labelPal.setColor(QPalette::Window, QColor(224, 224, 224));
-    Label1->setPalette(labelPal);
-    Label1->setAutoFillBackground(true);
+    Label1->setFont(Design::font(QStringLiteral("Monotype Corsiva"), 14.25, true, true));
+    Design::paint(Label1, Design::background, QColor(64, 64, 64));
     Label1->setBuddy(Text1); // the text box is read as "Find"
 
     setTabOrder(Text1, Find);

@@ -2,6 +2,7 @@
 
 #include "browser/browser_window.h"
 #include "dialogs/file_lists.h"
+#include "platform/design.h"
 #include "platform/failure.h"
 #include "platform/twips.h"
 #include "platform/web_engine.h"
@@ -39,10 +40,7 @@ openfile::openfile(QWidget *parent)
     setObjectName(QStringLiteral("openfile"));
     setWindowTitle(QStringLiteral("File Open"));
     setAttribute(Qt::WA_DeleteOnClose);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(224, 224, 224));
-    setPalette(pal);
-    setAutoFillBackground(true);
+    Design::paint(this, Design::background);
     resize(Twips::toPixels(4320), Twips::toPixels(2295));
 
     File1 = new FileList(this);
