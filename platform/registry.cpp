@@ -112,7 +112,12 @@ void MemoryRegistry::setDword(Key root, const QString &keyPath, const QString &v
 
 void MemoryRegistry::addKey(Key root, const QString &keyPath) { m_keys[keyId(root, keyPath)]; }
 
-void MemoryRegistry::clear() { m_keys.clear(); }
+void MemoryRegistry::clear()
+{
+    m_keys.clear();
+    m_open.clear();
+    m_requests.clear();
+}
 
 long MemoryRegistry::openKey(Key root, const QByteArray &subKey, quint32, quint32, Key *result)
 {

@@ -70,6 +70,7 @@ public:
                    bool withTerminator = true);
     void setDword(Key root, const QString &keyPath, const QString &valueName, quint32 number);
     void addKey(Key root, const QString &keyPath);
+    // Forgets every key, value, open handle and request.
     void clear();
 
     // Keys opened and not yet closed.

@@ -7,6 +7,7 @@
 #include "platform/swf/renderer.h"
 #include "platform/swf/writer.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -189,6 +190,36 @@ private Q_SLOTS:
         QVERIFY(near(image.pixel(67, 25), QColor(128, 128, 0), 4));
         // Each layer is blended on its own: half red over that half yellow.
         QVERIFY(near(image.pixel(62, 25), QColor(191, 64, 0), 4));
+    }
+
+    // A detailed shape zoomed far past the target is left out rather than taking minutes;
+    // the rest of the frame is still drawn.
+    void absurdZoomStaysQuick()
+    {
+        const Movie movie = oneFrame([](MovieWriter &w) {
+            ShapeWriter zigzag;
+            zigzag.setLine(zigzag.addLine(10 * px, Qt::green));
+            zigzag.setFill1(zigzag.addFill(Qt::green));
+            zigzag.moveTo(-50 * px, -50 * px);
+            for (int i = 0; i < 500; ++i)
+                zigzag.curveTo(50 * px, (i % 2 - 1) * 25 * px, (i % 2 ? 50 : -50) * px, 50 * px);
+            w.defineShape(1, zigzag);
+            ShapeWriter square;
+            square.setFill1(square.addFill(Qt::red));
+            square.moveTo(0, 0);
+            square.lineTo(10 * px, 0);
+            square.lineTo(10 * px, 10 * px);
+            square.lineTo(0, 10 * px);
+            square.lineTo(0, 0);
+            w.defineShape(2, square);
+            w.place(1, 1, false, QTransform::fromScale(64, 64) * QTransform::fromTranslate(50 * px, 25 * px));
+            w.place(2, 2, false, QTransform::fromTranslate(5 * px, 5 * px));
+        });
+        QElapsedTimer clock;
+        clock.start();
+        const QImage image = render(movie, 0, QSize(1920, 960));
+        QVERIFY(clock.elapsed() < 3000);
+        QVERIFY(near(image.pixel(190, 190), Qt::red));
     }
 
     // Each stored banner moves, and busy and idle differ in their warmth.

@@ -300,12 +300,29 @@ private Q_SLOTS:
 
         ShapeWriter zigzag;
         zigzag.setLine(zigzag.addLine(20, Qt::white));
-        for (int i = 0; i < 200001; ++i)
+        for (int i = 0; i < 50001; ++i)
             zigzag.lineTo((i + 1) % 2, 0);
         MovieWriter edges(4, QRect(0, 0, 2000, 1000), 12);
         edges.defineShape(1, zigzag);
         edges.showFrame();
         QVERIFY(rejection(edges.finish()).contains(QStringLiteral("too many edges")));
+
+        // A 1,000-edge shape shown 51 times on one frame: too slow to draw.
+        ShapeWriter detailed;
+        detailed.setLine(detailed.addLine(20, Qt::white));
+        for (int i = 0; i < 1000; ++i)
+            detailed.lineTo((i + 1) % 2, 0);
+        MovieWriter busy(4, QRect(0, 0, 2000, 1000), 12);
+        busy.defineShape(1, detailed);
+        for (int depth = 1; depth <= 50; ++depth)
+            busy.place(depth, 1, false);
+        busy.showFrame();
+        QVERIFY(rejection(busy.finish()).isEmpty());
+        busy.place(51, 1, false);
+        busy.showFrame();
+        const QByteArray tooBusy = busy.finish();
+        QVERIFY(!rejection(tooBusy).isEmpty());
+        QVERIFY(rejection(tooBusy).contains(QStringLiteral("too complex")));
     }
 
     // Unknown tags, short or long, and sprites with whatever inside are skipped by length.

@@ -18,8 +18,9 @@ struct Fill {
 
 struct Stroke {
     QColor colour;
-    int width = 0; // twips; 0 is a one-pixel hairline
-    QPainterPath path;
+    int width = 0;        // twips; 0 is a one-pixel hairline
+    QPainterPath path;    // the line itself
+    QPainterPath outline; // its area once drawn at width (empty for hairlines)
 };
 
 // One group of styles: a shape that brings in new styles draws the earlier groups first.
@@ -31,6 +32,8 @@ struct ShapeLayer {
 struct Shape {
     QRect bounds;
     std::vector<ShapeLayer> layers;
+    int edges = 0;  // drawing cost
+    QRectF extent;  // what its paths cover, lines included
 };
 
 // Colour transform with alpha: each channel becomes c * mult / 256 + add, clamped.

@@ -189,16 +189,22 @@ Movie readMovie(const QByteArray &data)
         case End:
             ended = true;
             break;
-        case ShowFrame:
+        case ShowFrame: {
             if (movie.frameCount() >= declaredFrames)
                 reject(QStringLiteral("more frames than the header's %1").arg(declaredFrames));
             placements += qsizetype(displayList.size());
             if (placements > maxPlacements)
                 reject(QStringLiteral("too many objects on the frames"));
+            qsizetype frameEdges = 0;
             movie.frames.emplace_back();
-            for (const auto &entry : displayList)
+            for (const auto &entry : displayList) {
+                frameEdges += movie.shapes.at(entry.second.shapeId).edges;
                 movie.frames.back().push_back(entry.second);
+            }
+            if (frameEdges > maxFrameEdges)
+                reject(QStringLiteral("frame %1 too complex").arg(movie.frameCount()));
             break;
+        }
         case SetBackgroundColor:
             movie.background = body.rgb();
             break;

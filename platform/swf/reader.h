@@ -14,6 +14,8 @@ namespace Swf {
 constexpr qsizetype maxMovieBytes = 1 << 20;
 // Display-list entries summed over all frames.
 constexpr qsizetype maxPlacements = 1 << 16;
+// Edges drawn for one frame, summed over its display list; bounds the time a frame takes.
+constexpr qsizetype maxFrameEdges = 50000;
 
 Movie readMovie(const QByteArray &data);
 

@@ -2,6 +2,7 @@
 
 #include "platform/swf/bit_reader.h"
 
+#include <QPainterPathStroker>
 #include <cstdlib>
 #include <map>
 
@@ -141,10 +142,21 @@ ShapeLayer buildLayer(const std::vector<Edge> &edges, const Styles &styles)
     for (size_t i = 1; i < byFill.size(); ++i)
         if (!byFill[i].empty())
             layer.fills.push_back({styles.fills[i - 1], fillPath(byFill[i])});
-    for (size_t i = 1; i < byLine.size(); ++i)
-        if (!byLine[i].empty())
-            layer.strokes.push_back(
-                {styles.lines[i - 1].colour, styles.lines[i - 1].width, strokePath(byLine[i])});
+    for (size_t i = 1; i < byLine.size(); ++i) {
+        if (byLine[i].empty())
+            continue;
+        Stroke stroke{styles.lines[i - 1].colour, styles.lines[i - 1].width, strokePath(byLine[i]), {}};
+        // Outlined once here, in shape units: stroking at draw time would work at the
+        // placement's scale, which can be enormous.
+        if (stroke.width > 0) {
+            QPainterPathStroker stroker;
+            stroker.setWidth(stroke.width);
+            stroker.setCapStyle(Qt::RoundCap);
+            stroker.setJoinStyle(Qt::RoundJoin);
+            stroke.outline = stroker.createStroke(stroke.path);
+        }
+        layer.strokes.push_back(stroke);
+    }
     return layer;
 }
 
@@ -236,12 +248,20 @@ Shape readShape(BitReader &r, int shapeVersion, EdgeBudget &budget)
         e.fill0 = fill0;
         e.fill1 = fill1;
         e.line = line;
-        if (fill0 || fill1 || line)
+        if (fill0 || fill1 || line) {
             edges.push_back(e);
+            ++shape.edges;
+        }
         at = e.to;
     }
     if (!edges.empty())
         shape.layers.push_back(buildLayer(edges, styles));
+    for (const ShapeLayer &layer : shape.layers) {
+        for (const Fill &fill : layer.fills)
+            shape.extent |= fill.path.controlPointRect();
+        for (const Stroke &stroke : layer.strokes)
+            shape.extent |= (stroke.width ? stroke.outline : stroke.path).controlPointRect();
+    }
     return shape;
 }
 

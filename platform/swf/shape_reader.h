@@ -9,7 +9,7 @@ class BitReader;
 
 // Caps the edges of a whole movie, so a small file cannot build huge paths.
 struct EdgeBudget {
-    qsizetype left = 200000;
+    qsizetype left = 50000;
 };
 
 // shapeVersion is 1, 2 or 3 for DefineShape, DefineShape2 and DefineShape3.
