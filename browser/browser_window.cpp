@@ -14,7 +14,11 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 QList<Browser *> &liveWindows()
@@ -62,6 +66,11 @@ Browser::Browser(QWidget *parent) : QMainWindow(parent)
 
 Browser::~Browser()
 {
+#ifdef __GLIBC__
+    // A closed window's page leaves its memory in the heap's free lists, where glibc keeps
+    // it; give it back to the system once the engine has let go of it.
+    QTimer::singleShot(1000, BrowserWindows::instance(), [] { malloc_trim(0); });
+#endif
     liveWindows().removeAll(this);
     if (liveWindows().isEmpty())
         Q_EMIT BrowserWindows::instance()->allClosed();

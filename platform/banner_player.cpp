@@ -7,6 +7,8 @@
 
 #include <QFile>
 #include <QPainter>
+#include <QRasterWindow>
+#include <QResizeEvent>
 #include <QTimerEvent>
 #include <algorithm>
 #include <cmath>
@@ -28,16 +30,50 @@ QString resourcePath(BannerMovie movie)
 
 } // namespace
 
+// The banner's own small window: it shows the current frame and nothing else.
+class BannerSurface : public QRasterWindow {
+public:
+    explicit BannerSurface(BannerPlayer *player) : m_player(player) {}
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        m_player->drawFrame(painter);
+    }
+
+private:
+    BannerPlayer *m_player;
+};
+
 BannerPlayer::BannerPlayer(BannerMovie movie, QWidget *parent) : QWidget(parent), m_movie(movie)
 {
     setContextMenuPolicy(Qt::NoContextMenu);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    m_surface = new BannerSurface(this);
+    m_surfaceHost = QWidget::createWindowContainer(m_surface, this);
+    m_surfaceHost->setContextMenuPolicy(Qt::NoContextMenu);
+    m_surfaceHost->setFocusPolicy(Qt::NoFocus);
     QFile file(resourcePath(movie));
     if (file.open(QIODevice::ReadOnly) && file.size() <= Swf::maxMovieBytes)
         loadMovie(file.readAll());
 }
 
 BannerPlayer::~BannerPlayer() = default;
+
+void BannerPlayer::showFrame()
+{
+    update(); // for grab() and anything else that renders the widget itself
+    if (m_surface)
+        static_cast<QRasterWindow *>(m_surface)->update();
+}
+
+void BannerPlayer::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_surfaceHost)
+        m_surfaceHost->setGeometry(rect());
+}
 
 bool BannerPlayer::loadMovie(const QByteArray &data)
 {
@@ -49,7 +85,7 @@ bool BannerPlayer::loadMovie(const QByteArray &data)
         m_swf.reset(); // shown black
     }
     updateTimer();
-    update();
+    showFrame();
     return m_swf != nullptr;
 }
 
@@ -86,7 +122,7 @@ void BannerPlayer::GotoFrame(int frame)
     if (frame < 0 || frame >= TotalFrames())
         return;
     m_frame = frame;
-    update();
+    showFrame();
     Q_EMIT frameChanged(m_frame);
 }
 
@@ -132,7 +168,7 @@ void BannerPlayer::timerEvent(QTimerEvent *event)
         return;
     }
     m_frame = (m_frame + 1) % TotalFrames(); // the movie loops
-    update();
+    showFrame();
     Q_EMIT frameChanged(m_frame);
 }
 
@@ -157,6 +193,11 @@ const QPixmap &BannerPlayer::frame(int index)
 void BannerPlayer::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    drawFrame(painter);
+}
+
+void BannerPlayer::drawFrame(QPainter &painter)
+{
     if (!m_swf || width() <= 0 || height() <= 0) {
         painter.fillRect(rect(), Qt::black);
         return;

@@ -19,6 +19,9 @@ enum class BannerMovie {
     About, // the About dialog's ShockwaveFlash1
 };
 
+class QPainter;
+class QWindow;
+
 class BannerPlayer : public QWidget {
     Q_OBJECT
     // The design-time settings every banner carries; fixed for its life.
@@ -73,10 +76,19 @@ protected:
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
     void timerEvent(QTimerEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
+    friend class BannerSurface;
     void updateTimer();
+    void showFrame();
+    void drawFrame(QPainter &painter);
     const QPixmap &frame(int index);
+
+    // Frames go to a small raster window of their own: inside a window that holds the web
+    // engine, a widget's repaint would redraw the whole window through OpenGL at every frame.
+    QWindow *m_surface = nullptr;
+    QWidget *m_surfaceHost = nullptr;
 
     BannerMovie m_movie;
     std::unique_ptr<Swf::Movie> m_swf;
