@@ -286,9 +286,10 @@ void PageCommands::printInto(QPrinter *printer, bool toFile)
         loop.quit();
     };
     QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
+    // Outlives the branch below: the slot that compares with it runs inside loop.exec().
+    const QString path = printer->outputFileName();
     if (toFile) {
         // To a file: the engine writes the PDF itself, with real text instead of pictures.
-        const QString path = printer->outputFileName();
         connect(page.data(), &QWebEnginePage::pdfPrintingFinished, &loop,
                 [&](const QString &file, bool ok) {
                     if (file == path)
