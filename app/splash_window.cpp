@@ -79,6 +79,7 @@ void frmSplash::Form_Load()
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(interval);
+    Timer1->setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 75 ms late
     connect(Timer1, &QTimer::timeout, this, [this] { unguarded([this] { Timer1_Timer(); }); });
     Timer1->start();
 

@@ -63,9 +63,12 @@ BannerPlayer::~BannerPlayer() = default;
 
 void BannerPlayer::showFrame()
 {
-    update(); // for grab() and anything else that renders the widget itself
+    // Only the surface: updating the widget itself would redraw the whole window again.
+    // grab() still shows the current frame, as it paints the widget afresh.
     if (m_surface)
         static_cast<QRasterWindow *>(m_surface)->update();
+    else
+        update();
 }
 
 void BannerPlayer::resizeEvent(QResizeEvent *event)

@@ -201,18 +201,25 @@ struct Layer {
 
 constexpr double baseline = 29.5;
 
+// A browser banner's movie with the word's letters defined as shapes 10 and up, their
+// colours running from first to last across the word.
+MovieWriter wordMovie(const QColor &first, const QColor &last)
+{
+    MovieWriter movie(swfVersion, QRect(0, 0, tw(85), tw(45)), frameRate);
+    movie.setBackground(Qt::black);
+    const int count = int(letters().size());
+    for (int i = 0; i < count; ++i)
+        movie.defineShape(10 + i, letterShape(letters()[i], mix(first, last, i / 6.0)));
+    return movie;
+}
+
 // Busy: warm letters leap in a running wave while a spark races along beneath them.
 QByteArray busyBanner()
 {
     const int frames = 25;
-    MovieWriter movie(swfVersion, QRect(0, 0, tw(85), tw(45)), frameRate);
-    movie.setBackground(Qt::black);
+    MovieWriter movie = wordMovie(QColor(255, 216, 70), QColor(240, 64, 48));
     const auto x = letterPositions(85);
     const int count = int(letters().size());
-    for (int i = 0; i < count; ++i) {
-        const QColor warm = mix(QColor(255, 216, 70), QColor(240, 64, 48), i / 6.0);
-        movie.defineShape(10 + i, letterShape(letters()[i], warm));
-    }
 
     ShapeWriter track(1);
     track.setLine(track.addLine(tw(1), QColor(110, 36, 12)));
@@ -255,14 +262,9 @@ QByteArray busyBanner()
 QByteArray idleBanner()
 {
     const int frames = 25;
-    MovieWriter movie(swfVersion, QRect(0, 0, tw(85), tw(45)), frameRate);
-    movie.setBackground(Qt::black);
+    MovieWriter movie = wordMovie(QColor(96, 170, 255), QColor(70, 214, 196));
     const auto x = letterPositions(85);
     const int count = int(letters().size());
-    for (int i = 0; i < count; ++i) {
-        const QColor cool = mix(QColor(96, 170, 255), QColor(70, 214, 196), i / 6.0);
-        movie.defineShape(10 + i, letterShape(letters()[i], cool));
-    }
 
     ShapeWriter line(1);
     line.setLine(line.addLine(tw(1.2), QColor(70, 130, 200)));
