@@ -7,6 +7,7 @@
 #include "platform/page_commands.h"
 #include "platform/qt_web_engine.h"
 #include "support/loopback_http_server.h"
+#include "support/print_to_file.h"
 #include "support/test_main.h"
 #include "support/windows.h"
 
@@ -67,14 +68,7 @@ private Q_SLOTS:
         QVERIFY(file.readAll().contains("seventeen marbles"));
 
         const QString pdf = dir.filePath(QStringLiteral("printed.pdf"));
-        PageCommands::setDialogRunner([pdf](QDialog *dialog) {
-            auto *print = qobject_cast<QPrintDialog *>(dialog);
-            if (!print)
-                return int(QDialog::Rejected);
-            print->printer()->setOutputFormat(QPrinter::PdfFormat);
-            print->printer()->setOutputFileName(pdf);
-            return int(QDialog::Accepted);
-        });
+        PageCommands::setDialogRunner(printToFile(pdf));
         window->print->trigger();
         QProcess text;
         text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});

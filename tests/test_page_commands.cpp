@@ -3,6 +3,7 @@
 // real pages, properties describe the page, and what cannot be done reports a failure.
 
 #include "support/loopback_http_server.h"
+#include "support/print_to_file.h"
 #include "support/test_main.h"
 
 #include "platform/engine_profile.h"
@@ -66,19 +67,6 @@ class TestPageCommands : public QObject {
         QSignalSpy finished(m_view->page(), &QWebEnginePage::loadFinished);
         m_view->load(url);
         return finished.wait(15000) && finished.constFirst().constFirst().toBool();
-    }
-
-    // Answers the print dialog by printing to a PDF file, as its "Print to File" does.
-    static PageCommands::DialogRunner printToFile(const QString &pdf)
-    {
-        return [pdf](QDialog *dialog) {
-            auto *print = qobject_cast<QPrintDialog *>(dialog);
-            if (!print)
-                return int(QDialog::Rejected);
-            print->printer()->setOutputFormat(QPrinter::PdfFormat);
-            print->printer()->setOutputFileName(pdf);
-            return int(QDialog::Accepted);
-        };
     }
 
 private Q_SLOTS:
