@@ -86,23 +86,23 @@ class Bench:
 
     def stop(self, proc):
         pids = procs.tree(proc.pid)
+        def reap():
+            try:
+                proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                pass
+
         try:
             os.killpg(proc.pid, signal.SIGTERM)
         except OSError:
             pass
-        try:
-            proc.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            pass
+        reap()
         for pid in pids + procs.tree(proc.pid):
             try:
                 os.kill(pid, signal.SIGKILL)
             except OSError:
                 pass
-        try:
-            proc.wait(timeout=5)
-        except subprocess.TimeoutExpired:
-            pass
+        reap()
         self.x.wait(lambda ws: not ws, 5)
 
     def fail(self, name, proc, what):
