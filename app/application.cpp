@@ -1,6 +1,6 @@
 #include "app/application.h"
 
-#include "platform/failure.h"
+#include "common/failure.h"
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
 

@@ -4,8 +4,8 @@
 #include "app/application.h"
 #include "app/splash_window.h"
 #include "browser/browser_window.h"
-#include "platform/engine_profile.h"
-#include "platform/environment.h"
+#include "engine/qtwebengine/engine_profile.h"
+#include "app/program.h"
 
 #include <QPointer>
 #include <QTimer>
@@ -25,9 +25,9 @@ void withoutEngineRepeats(QtMsgType type, const QMessageLogContext &context, con
 int main(int argc, char **argv)
 {
     defaultHandler = qInstallMessageHandler(withoutEngineRepeats);
-    Environment::prepareProcess();
+    Program::prepareProcess();
     Application app(argc, argv);
-    Environment::prepareApplication(app);
+    Program::prepareApplication(app);
 
     // The splash closes before the first browser window exists: Qt's own last-window rule
     // would end the program in that gap.
@@ -47,6 +47,6 @@ int main(int argc, char **argv)
         windows.append(window);
     for (const QPointer<QWidget> &window : windows)
         delete window.data();
-    Environment::shutdown();
+    Program::shutdown();
     return status;
 }

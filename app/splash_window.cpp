@@ -1,9 +1,10 @@
 #include "app/splash_window.h"
 
 #include "browser/browser_window.h"
-#include "platform/design.h"
-#include "platform/failure.h"
-#include "platform/twips.h"
+#include "common/design.h"
+#include "common/connect_guarded.h"
+#include "common/failure.h"
+#include "common/twips.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -80,7 +81,7 @@ void frmSplash::Form_Load()
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(interval);
     Timer1->setTimerType(Qt::PreciseTimer); // a coarse timer may fire up to 75 ms late
-    connect(Timer1, &QTimer::timeout, this, [this] { unguarded([this] { Timer1_Timer(); }); });
+    connectGuarded(Timer1, &QTimer::timeout, this, &frmSplash::Timer1_Timer);
     Timer1->start();
 
     if (const QScreen *screen = QGuiApplication::primaryScreen()) {
@@ -96,5 +97,5 @@ void frmSplash::Timer1_Timer()
     // as it only ends when the last browser window has gone.
     Timer1->stop();
     close();
-    Browser::showFirst();
+    BrowserWindows::showFirst();
 }

@@ -9,9 +9,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/banner_player.h"
-
-static void initResources() { Q_INIT_RESOURCE(resources); }
+#include "banner/banner_player.h"
+#include "common/resources.h"
 
 int main(int argc, char **argv)
 {
@@ -21,7 +20,7 @@ int main(int argc, char **argv)
         return 2;
     }
     QApplication app(argc, argv);
-    initResources();
+    Resources::init();
 
     QWidget window;
     window.setWindowTitle(QStringLiteral("banner_cpu %1").arg(QLatin1String(mode)));

@@ -5,9 +5,9 @@
 #include "dialogs/about_dialog.h"
 #include "dialogs/find_dialog.h"
 #include "dialogs/open_file_dialog.h"
-#include "platform/failure.h"
-#include "platform/message_box.h"
-#include "platform/web_engine.h"
+#include "common/failure.h"
+#include "common/message_box.h"
+#include "engine/web_engine.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -15,7 +15,7 @@
 #include <QLineEdit>
 
 namespace {
-constexpr int doDefault = ExecCommand::DoDefault;
+constexpr int doDefault = ExecDoDefault;
 
 QClipboard *clipboard()
 {

@@ -1,239 +1,97 @@
-// The browser window's menu tree and toolbar, and the wiring of every handler.
+// The browser window's menus, one row per command: the row builds the item and connects it
+// to its handler, so an item cannot exist without the handler it runs.
 
 #include "browser/browser_window.h"
 
-#include "platform/failure.h"
-#include "platform/web_engine.h"
+#include "common/connect_guarded.h"
 
-#include <QComboBox>
-#include <QIcon>
-#include <array>
-#include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QToolBar>
-#include <QToolButton>
 
 namespace {
-QAction *addItem(QMenu *menu, const char *itemName, const QString &caption,
-                 const QKeySequence &shortcut = {})
-{
-    auto *action = menu->addAction(caption);
-    action->setObjectName(QString::fromLatin1(itemName));
-    if (!shortcut.isEmpty())
-        action->setShortcut(shortcut);
-    return action;
-}
 
-QMenu *addMenu(QMenuBar *bar, const char *menuName, const QString &caption)
-{
-    QMenu *menu = bar->addMenu(caption);
-    menu->setObjectName(QString::fromLatin1(menuName));
-    return menu;
-}
-
-struct ButtonDefinition {
+struct MenuDefinition {
+    const char *name;
     const char *caption;
-    const char *key;
-    const char *tooltip;
 };
 
-// Caption, Key (the description equals the caption) and tooltip, in toolbar order.
-const ButtonDefinition toolbarDefinition[] = {
-    {"Back", "back", "Previous Page"},   {"Forward", "forward", "Next Page"},
-    {"Refresh", "refresh", "Refresh Page"}, {"Stop", "stop", "Stop Downloading"},
-    {"Home", "home", "Home Page"},        {"Search", "search", "Serach Page"},
+const MenuDefinition menuDefinitions[] = {
+    {"File", "&File"},           {"Edit", "&Edit"},   {"View", "&View"},
+    {"Favourites", "F&avourites"}, {"Tools", "&Tools"}, {"Help", "&Help"},
 };
 
-// On HiDPI screens each picture pixel becomes a crisp block rather than a smooth blur.
-QPixmap doubled(const QPixmap &picture)
-{
-    QPixmap big = picture.scaled(picture.size() * 2, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-    big.setDevicePixelRatio(2);
-    return big;
-}
+struct MenuItem {
+    const char *menu;    // the menu's name
+    const char *name;    // the item's name
+    const char *caption; // null for a separator
+    QKeyCombination shortcut;
+    QAction *Browser::*member;
+    void (Browser::*handler)();
+};
 
-// Shared by every window: the icon's cached pixmaps are then made once, not once a window.
-// Built on first use and kept for the life of the process (never destroyed after the
-// application object).
-const QIcon &toolbarIcon(int picture)
+constexpr QKeyCombination none{};
+
+constexpr MenuItem menuItems[] = {
+    {"File", "New", "&New ", Qt::CTRL | Qt::Key_N, &Browser::New, &Browser::New_Click},
+    {"File", "Open", "&Open", Qt::CTRL | Qt::Key_O, &Browser::Open, &Browser::Open_Click},
+    {"File", "Save", "&Save", none, &Browser::Save, &Browser::Save_Click},
+    {"File", "SaveAs", "Save &As", Qt::CTRL | Qt::Key_S, &Browser::SaveAs, &Browser::SaveAs_Click},
+    {"File", "sep1", nullptr, none, nullptr, nullptr},
+    {"File", "pagesetup", "Page Set&up", none, &Browser::pagesetup, &Browser::pagesetup_Click},
+    {"File", "print", "&Print", none, &Browser::print, &Browser::print_Click},
+    {"File", "printpreview", "Print Pre&view", none, &Browser::printpreview, &Browser::printpreview_Click},
+    {"File", "sep4", nullptr, none, nullptr, nullptr},
+    {"File", "properties", "Prope&rties", none, &Browser::properties, &Browser::properties_Click},
+    {"File", "offline", "O&ffline", none, &Browser::offline, &Browser::offline_Click},
+    {"File", "Exit", "&Exit", Qt::SHIFT | Qt::CTRL | Qt::Key_F12, &Browser::Exit, &Browser::Exit_Click},
+    {"Edit", "Cut", "Cu&t", Qt::CTRL | Qt::Key_X, &Browser::Cut, &Browser::Cut_Click},
+    {"Edit", "Copy", "&Copy", Qt::CTRL | Qt::Key_C, &Browser::Copy, &Browser::Copy_Click},
+    {"Edit", "Paste", "&Paste", Qt::CTRL | Qt::Key_V, &Browser::Paste, &Browser::Paste_Click},
+    {"Edit", "sep2", nullptr, none, nullptr, nullptr},
+    {"Edit", "selectall", "Select A&ll", Qt::CTRL | Qt::Key_A, &Browser::selectall, &Browser::selectall_Click},
+    {"Edit", "sep3", nullptr, none, nullptr, nullptr},
+    {"Edit", "Find", "&Find(on this page)", Qt::CTRL | Qt::Key_F, &Browser::Find, &Browser::Find_Click},
+    {"View", "Stopbrw", "&Stop", none, &Browser::Stopbrw, &Browser::Stopbrw_Click},
+    {"View", "Refreshbrw", "&Refresh", none, &Browser::Refreshbrw, &Browser::Refreshbrw_Click},
+    {"Favourites", "atf", "&Add To Favourites", none, &Browser::atf, &Browser::atf_Click},
+    {"Tools", "ioptions", "Internet &Options", none, &Browser::ioptions, &Browser::ioptions_Click},
+    {"Help", "Aboutus", "&About Us", none, &Browser::Aboutus, &Browser::Aboutus_Click},
+};
+
+// Every item names both the member it fills and the handler it runs; a separator neither.
+constexpr bool everyItemComplete()
 {
-    static const auto *icons = [] {
-        auto *all = new std::array<QIcon, 6>;
-        for (int n = 1; n <= 6; ++n) {
-            // Grey pictures normally and when disabled; the colour picture under the pointer.
-            const QPixmap grey(QStringLiteral(":/toolbar/grey%1.jpg").arg(n));
-            const QPixmap colour(QStringLiteral(":/toolbar/colour%1.jpg").arg(n));
-            QIcon &icon = (*all)[n - 1];
-            for (const QPixmap &picture : {grey, doubled(grey)}) {
-                icon.addPixmap(picture, QIcon::Normal);
-                icon.addPixmap(picture, QIcon::Disabled);
-            }
-            icon.addPixmap(colour, QIcon::Active);
-            icon.addPixmap(doubled(colour), QIcon::Active);
-        }
-        return all;
-    }();
-    return icons->at(picture - 1);
+    for (const MenuItem &item : menuItems) {
+        const bool separator = item.caption == nullptr;
+        if (separator != (item.member == nullptr) || separator != (item.handler == nullptr))
+            return false;
+    }
+    return true;
 }
+static_assert(everyItemComplete(), "a menu item without its member or handler");
+
 } // namespace
 
 void Browser::buildMenus()
 {
     QMenuBar *bar = menuBar();
-    QMenu *file = addMenu(bar, "File", QStringLiteral("&File"));
-    New = addItem(file, "New", QStringLiteral("&New "), QKeySequence(Qt::CTRL | Qt::Key_N));
-    Open = addItem(file, "Open", QStringLiteral("&Open"), QKeySequence(Qt::CTRL | Qt::Key_O));
-    Save = addItem(file, "Save", QStringLiteral("&Save"));
-    SaveAs = addItem(file, "SaveAs", QStringLiteral("Save &As"), QKeySequence(Qt::CTRL | Qt::Key_S));
-    file->addSeparator()->setObjectName(QStringLiteral("sep1"));
-    pagesetup = addItem(file, "pagesetup", QStringLiteral("Page Set&up"));
-    print = addItem(file, "print", QStringLiteral("&Print"));
-    printpreview = addItem(file, "printpreview", QStringLiteral("Print Pre&view"));
-    file->addSeparator()->setObjectName(QStringLiteral("sep4"));
-    properties = addItem(file, "properties", QStringLiteral("Prope&rties"));
-    offline = addItem(file, "offline", QStringLiteral("O&ffline"));
-    Exit = addItem(file, "Exit", QStringLiteral("&Exit"),
-                   QKeySequence(Qt::SHIFT | Qt::CTRL | Qt::Key_F12));
-
-    QMenu *edit = addMenu(bar, "Edit", QStringLiteral("&Edit"));
-    Cut = addItem(edit, "Cut", QStringLiteral("Cu&t"), QKeySequence(Qt::CTRL | Qt::Key_X));
-    Copy = addItem(edit, "Copy", QStringLiteral("&Copy"), QKeySequence(Qt::CTRL | Qt::Key_C));
-    Paste = addItem(edit, "Paste", QStringLiteral("&Paste"), QKeySequence(Qt::CTRL | Qt::Key_V));
-    edit->addSeparator()->setObjectName(QStringLiteral("sep2"));
-    selectall = addItem(edit, "selectall", QStringLiteral("Select A&ll"),
-                        QKeySequence(Qt::CTRL | Qt::Key_A));
-    edit->addSeparator()->setObjectName(QStringLiteral("sep3"));
-    Find = addItem(edit, "Find", QStringLiteral("&Find(on this page)"),
-                   QKeySequence(Qt::CTRL | Qt::Key_F));
-
-    QMenu *view = addMenu(bar, "View", QStringLiteral("&View"));
-    Stopbrw = addItem(view, "Stopbrw", QStringLiteral("&Stop"));
-    Refreshbrw = addItem(view, "Refreshbrw", QStringLiteral("&Refresh"));
-
-    atf = addItem(addMenu(bar, "Favourites", QStringLiteral("F&avourites")), "atf",
-                  QStringLiteral("&Add To Favourites"));
-    ioptions = addItem(addMenu(bar, "Tools", QStringLiteral("&Tools")), "ioptions",
-                       QStringLiteral("Internet &Options"));
-    Aboutus = addItem(addMenu(bar, "Help", QStringLiteral("&Help")), "Aboutus",
-                      QStringLiteral("&About Us"));
-}
-
-void Browser::buildToolbar()
-{
-    Toolbar1->setMovable(false);
-    Toolbar1->setFloatable(false);
-    Toolbar1->setIconSize(QSize(20, 20));
-    Toolbar1->setContentsMargins(0, 0, 0, 0);
-    int picture = 1;
-    for (const ButtonDefinition &def : toolbarDefinition) {
-        auto *button = new QToolButton(Toolbar1);
-        const QString caption = QString::fromLatin1(def.caption);
-        button->setObjectName(QString::fromLatin1(def.key));
-        button->setProperty("Key", QString::fromLatin1(def.key));
-        button->setText(caption);
-        button->setAccessibleName(caption);
-        button->setAccessibleDescription(QString::fromLatin1(def.tooltip));
-        button->setToolTip(QString::fromLatin1(def.tooltip));
-        button->setIcon(toolbarIcon(picture++));
-        button->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        button->setAutoRaise(true);
-        button->setFixedSize(76, 26);
-        Toolbar1->addWidget(button);
-        m_buttons.append(button);
+    QHash<QByteArray, QMenu *> menus;
+    for (const MenuDefinition &def : menuDefinitions) {
+        QMenu *menu = bar->addMenu(QString::fromLatin1(def.caption));
+        menu->setObjectName(QString::fromLatin1(def.name));
+        menus.insert(def.name, menu);
     }
-    // Focus order of the design: the page, the toolbar, the address box, then Go.
-    QWidget *previous = WebBrowser1->control();
-    for (QToolButton *button : std::as_const(m_buttons)) {
-        setTabOrder(previous, button);
-        previous = button;
-    }
-    setTabOrder(previous, ComboURL);
-    setTabOrder(ComboURL, Go);
-}
-
-void Browser::connectHandlers()
-{
-    // Every handler enters through unguarded(): a failure it does not handle itself is
-    // shown by the program's uncaught-error handler, and the window goes on.
-    const auto onTriggered = [this](QAction *action, void (Browser::*handler)()) {
-        connect(action, &QAction::triggered, this, [this, handler] { unguarded([&] { (this->*handler)(); }); });
-    };
-    onTriggered(New, &Browser::New_Click);
-    onTriggered(Open, &Browser::Open_Click);
-    onTriggered(Save, &Browser::Save_Click);
-    onTriggered(SaveAs, &Browser::SaveAs_Click);
-    onTriggered(pagesetup, &Browser::pagesetup_Click);
-    onTriggered(print, &Browser::print_Click);
-    onTriggered(printpreview, &Browser::printpreview_Click);
-    onTriggered(properties, &Browser::properties_Click);
-    onTriggered(offline, &Browser::offline_Click);
-    onTriggered(Exit, &Browser::Exit_Click);
-    onTriggered(Stopbrw, &Browser::Stopbrw_Click);
-    onTriggered(Refreshbrw, &Browser::Refreshbrw_Click);
-    onTriggered(Cut, &Browser::Cut_Click);
-    onTriggered(Copy, &Browser::Copy_Click);
-    onTriggered(Paste, &Browser::Paste_Click);
-    onTriggered(selectall, &Browser::selectall_Click);
-    onTriggered(Find, &Browser::Find_Click);
-    onTriggered(atf, &Browser::atf_Click);
-    onTriggered(ioptions, &Browser::ioptions_Click);
-    onTriggered(Aboutus, &Browser::Aboutus_Click);
-
-    connect(Go, &QPushButton::clicked, this, [this] { unguarded([this] { Go_Click(); }); });
-    for (QToolButton *button : std::as_const(m_buttons)) {
-        connect(button, &QToolButton::clicked, this,
-                [this, button] { unguarded([&] { Toolbar1_ButtonClick(button); }); });
-    }
-
-    WebEngine *engine = WebBrowser1;
-    connect(engine, &WebEngine::DownloadBegin, this,
-            [this] { unguarded([this] { WebBrowser1_DownloadBegin(); }); });
-    connect(engine, &WebEngine::DownloadComplete, this,
-            [this] { unguarded([this] { WebBrowser1_DownloadComplete(); }); });
-    connect(engine, &WebEngine::ProgressChange, this, [this](int progress, int max) {
-        unguarded([&] { WebBrowser1_ProgressChange(progress, max); });
-    });
-    connect(engine, &WebEngine::TitleChange, this,
-            [this](const QString &text) { unguarded([&] { WebBrowser1_TitleChange(text); }); });
-    connect(engine, &WebEngine::NavigateComplete2, this, [this](QObject *pDisp, const QString &url) {
-        unguarded([&] { WebBrowser1_NavigateComplete2(pDisp, url); });
-    });
-    // Direct: the engine needs the new window's engine before the signal returns.
-    connect(engine, &WebEngine::NewWindow2, this,
-            [this](WebEngine **ppDisp, bool *cancel) {
-                unguarded([&] { WebBrowser1_NewWindow2(ppDisp, cancel); });
-            },
-            Qt::DirectConnection);
-}
-
-bool Browser::eventFilter(QObject *watched, QEvent *event)
-{
-    if (watched == client && event->type() == QEvent::Resize) {
-        dockBars();
-        unguarded([this] { Form_Resize(); });
-    } else if (watched == ComboURL && event->type() == QEvent::FocusIn) {
-        unguarded([this] { ComboURL_GotFocus(); });
-    } else if (watched == ComboURL && event->type() == QEvent::ShortcutOverride) {
-        // The Edit menu's shortcuts run its commands here too, in place of the line edit's own.
-        const auto *key = static_cast<QKeyEvent *>(event);
-        const QKeySequence pressed(key->keyCombination());
-        for (const QAction *item : {Cut, Copy, Paste, selectall}) {
-            if (item->shortcut() == pressed) {
-                event->ignore();
-                return true;
-            }
+    for (const MenuItem &item : menuItems) {
+        QMenu *menu = menus.value(item.menu);
+        if (!item.caption) {
+            menu->addSeparator()->setObjectName(QString::fromLatin1(item.name));
+            continue;
         }
-    } else if (watched == ComboURL && event->type() == QEvent::KeyPress) {
-        // Keys reach the combo box first (its line edit forwards the focus to it).
-        const auto *key = static_cast<QKeyEvent *>(event);
-        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        const int keyAscii = enter ? 13 : (key->text().isEmpty() ? 0 : key->text().at(0).unicode());
-        if (keyAscii != 0)
-            unguarded([&] { ComboURL_KeyPress(keyAscii); });
-        // The key goes on to the address box as well.
+        QAction *action = menu->addAction(QString::fromLatin1(item.caption));
+        action->setObjectName(QString::fromLatin1(item.name));
+        if (item.shortcut != none)
+            action->setShortcut(QKeySequence(item.shortcut));
+        this->*item.member = action;
+        connectGuarded(action, &QAction::triggered, this, item.handler);
     }
-    return QMainWindow::eventFilter(watched, event);
 }

@@ -3,8 +3,8 @@
 #include "browser/address_history.h"
 #include "browser/browser_window.h"
 
-#include "platform/failure.h"
-#include "platform/web_engine.h"
+#include "common/failure.h"
+#include "engine/web_engine.h"
 
 #include <QComboBox>
 #include <QToolButton>
@@ -67,7 +67,7 @@ void Browser::Toolbar1_ButtonClick(QToolButton *button)
         else if (key == QLatin1String("forward"))
             WebBrowser1->GoForward();
         else if (key == QLatin1String("refresh"))
-            WebBrowser1->ExecWB(ExecCommand::Refresh, ExecCommand::DoDefault);
+            WebBrowser1->ExecWB(ExecCommand::Refresh, ExecDoDefault);
         else if (key == QLatin1String("stop"))
             WebBrowser1->Stop();
         else if (key == QLatin1String("home"))

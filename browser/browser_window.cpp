@@ -1,13 +1,16 @@
 #include "browser/browser_window.h"
 
+#include "browser/browser_windows.h"
 #include "browser/status_bar.h"
-#include "platform/banner_player.h"
-#include "platform/design.h"
-#include "platform/failure.h"
-#include "platform/twips.h"
-#include "platform/web_engine.h"
+#include "common/connect_guarded.h"
+#include "banner/banner_player.h"
+#include "common/design.h"
+#include "common/failure.h"
+#include "common/twips.h"
+#include "engine/web_engine.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,18 +24,6 @@
 #endif
 
 namespace {
-QList<Browser *> &liveWindows()
-{
-    static QList<Browser *> windows;
-    return windows;
-}
-
-QPointer<Browser> &firstWindow()
-{
-    static QPointer<Browser> first;
-    return first;
-}
-
 // Room for long addresses past the line edit's default 32,767; a megabyte pasted in would
 // make every redraw of the box and the status text crawl.
 constexpr int maxAddressLength = 65536;
@@ -44,12 +35,6 @@ void name(QWidget *widget, const QString &objectName)
 }
 } // namespace
 
-BrowserWindows *BrowserWindows::instance()
-{
-    static BrowserWindows notifier;
-    return &notifier;
-}
-
 Browser::Browser(QWidget *parent) : QMainWindow(parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
@@ -58,8 +43,8 @@ Browser::Browser(QWidget *parent) : QMainWindow(parent)
     buildMenus();
     buildControls();
     buildToolbar();
-    connectHandlers();
-    liveWindows().append(this);
+    connectEngineEvents();
+    BrowserWindows::instance()->add(this);
     // The design's client area is 8445 x 6045 twips below the menu bar.
     resize(Twips::toPixels(8445), Twips::toPixels(6045) + menuBar()->sizeHint().height());
 }
@@ -71,29 +56,8 @@ Browser::~Browser()
     // it; give it back to the system once the engine has let go of it.
     QTimer::singleShot(1000, BrowserWindows::instance(), [] { malloc_trim(0); });
 #endif
-    liveWindows().removeAll(this);
-    if (liveWindows().isEmpty())
-        Q_EMIT BrowserWindows::instance()->allClosed();
+    BrowserWindows::instance()->remove(this);
 }
-
-Browser *Browser::first() { return firstWindow(); }
-
-Browser *Browser::showFirst()
-{
-    if (!firstWindow())
-        firstWindow() = new Browser;
-    firstWindow()->show();
-    return firstWindow();
-}
-
-Browser *Browser::firstOrCreate()
-{
-    if (!firstWindow())
-        showFirst();
-    return firstWindow();
-}
-
-int Browser::count() { return liveWindows().size(); }
 
 void Browser::buildControls()
 {
@@ -122,6 +86,7 @@ void Browser::buildControls()
     name(Go, QStringLiteral("Go"));
     Go->setGeometry(Twips::rect(6600, 120, 615, 375));
     Go->setAutoDefault(false);
+    connectGuarded(Go, &QPushButton::clicked, this, &Browser::Go_Click);
 
     ShockwaveFlash1 = new BannerPlayer(BannerMovie::Busy, Picaddress);
     name(ShockwaveFlash1, QStringLiteral("ShockwaveFlash1"));
@@ -157,13 +122,6 @@ void Browser::buildControls()
 
     client->installEventFilter(this);
     ComboURL->installEventFilter(this);
-}
-
-QToolButton *Browser::toolbarButton(int n) const
-{
-    if (n < 1 || n > m_buttons.size())
-        throw PlatformError(QStringLiteral("Index out of bounds"));
-    return m_buttons.at(n - 1);
 }
 
 void Browser::ensureLoaded()
@@ -249,4 +207,33 @@ void Browser::closeEvent(QCloseEvent *event)
         event->ignore();
     else
         event->accept();
+}
+
+bool Browser::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == client && event->type() == QEvent::Resize) {
+        dockBars();
+        unguarded([this] { Form_Resize(); });
+    } else if (watched == ComboURL && event->type() == QEvent::FocusIn) {
+        unguarded([this] { ComboURL_GotFocus(); });
+    } else if (watched == ComboURL && event->type() == QEvent::ShortcutOverride) {
+        // The Edit menu's shortcuts run its commands here too, in place of the line edit's own.
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (const QAction *item : {Cut, Copy, Paste, selectall}) {
+            if (item->shortcut() == pressed) {
+                event->ignore();
+                return true;
+            }
+        }
+    } else if (watched == ComboURL && event->type() == QEvent::KeyPress) {
+        // Keys reach the combo box first (its line edit forwards the focus to it).
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        const int keyAscii = enter ? 13 : (key->text().isEmpty() ? 0 : key->text().at(0).unicode());
+        if (keyAscii != 0)
+            unguarded([&] { ComboURL_KeyPress(keyAscii); });
+        // The key goes on to the address box as well.
+    }
+    return QMainWindow::eventFilter(watched, event);
 }

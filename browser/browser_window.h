@@ -2,6 +2,7 @@
 // The browser window: a menu bar, a toolbar, the address band, the page area, a status bar
 // and two banners. Every window owns one engine and handles only that engine's events.
 
+#include "browser/browser_windows.h"
 #include "browser/layout.h"
 
 #include <QMainWindow>
@@ -17,15 +18,6 @@ class BannerPlayer;
 class StatusBar;
 class WebEngine;
 
-// Tells when the last browser window has gone, so the program can end.
-class BrowserWindows : public QObject {
-    Q_OBJECT
-public:
-    static BrowserWindows *instance();
-Q_SIGNALS:
-    void allClosed();
-};
-
 class Browser : public QMainWindow {
     Q_OBJECT
 public:
@@ -33,15 +25,6 @@ public:
     // (or ensureLoaded()), not here.
     explicit Browser(QWidget *parent = nullptr);
     ~Browser() override;
-
-    // The first browser window (the one start-up shows), or null once it has closed.
-    static Browser *first();
-    // Start-up: creates the first window if it does not exist yet and shows it.
-    static Browser *showFirst();
-    // For the dialogs that act on the first window: brings it back (new and shown) if closed.
-    static Browser *firstOrCreate();
-    // Browser windows alive now.
-    static int count();
 
     // Runs the load sequence once, as the first use of the window would.
     void ensureLoaded();
@@ -120,7 +103,7 @@ private:
     void buildControls();
     void buildMenus();
     void buildToolbar();
-    void connectHandlers();
+    void connectEngineEvents();
     void dockBars();
     void runGoCommand();
     bool focusInAddressBox() const;

@@ -1,10 +1,11 @@
 #include "dialogs/about_dialog.h"
 
 #include "dialogs/system_info.h"
-#include "platform/banner_player.h"
-#include "platform/design.h"
-#include "platform/failure.h"
-#include "platform/twips.h"
+#include "banner/banner_player.h"
+#include "common/design.h"
+#include "common/connect_guarded.h"
+#include "common/failure.h"
+#include "common/twips.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -14,12 +15,6 @@
 #include <QScreen>
 
 namespace {
-
-QPointer<frmAbout> &instance()
-{
-    static QPointer<frmAbout> dialog;
-    return dialog;
-}
 
 // The etched rule under the description: a grey line with a white one just below it.
 class EtchedRule : public QWidget {
@@ -71,10 +66,7 @@ frmAbout::frmAbout(QWidget *parent)
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Quillon's Browser"));
     setAttribute(Qt::WA_DeleteOnClose);
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, Design::background);
-    setPalette(pal);
-    setAutoFillBackground(true);
+    Design::paint(this, Design::background);
 
     const QSize client(Twips::toPixels(5730), Twips::toPixels(3555));
     setFixedSize(client);
@@ -128,29 +120,14 @@ frmAbout::frmAbout(QWidget *parent)
     setTabOrder(cmdOK, cmdSysInfo);
     cmdOK->setFocus();
 
-    connect(cmdOK, &QPushButton::clicked, this, [this] { unguarded([this] { cmdOK_Click(); }); });
-    connect(cmdSysInfo, &QPushButton::clicked, this,
-            [this] { unguarded([this] { cmdSysInfo_Click(); }); });
+    connectGuarded(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    connectGuarded(cmdSysInfo, &QPushButton::clicked, this, &frmAbout::cmdSysInfo_Click);
 
     unguarded([this] { Form_Load(); });
 }
 
 frmAbout::~frmAbout() = default;
 
-frmAbout *frmAbout::shared()
-{
-    if (!instance())
-        instance() = new frmAbout;
-    return instance();
-}
-
-frmAbout *frmAbout::current() { return instance(); }
-
-void frmAbout::showShared()
-{
-    // exec() deletes a dialog marked delete-on-close once it has closed: that is the unload.
-    shared()->exec();
-}
 
 QString frmAbout::versionLine()
 {

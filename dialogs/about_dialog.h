@@ -2,24 +2,19 @@
 // The About dialog: title, version, description, a warning, the About banner, and a button
 // that starts the system-information program. One shared instance, shown modally; OK unloads it.
 
+#include "common/shared_dialog.h"
 #include <QDialog>
 
 class QLabel;
 class QPushButton;
 class BannerPlayer;
 
-class frmAbout : public QDialog {
+class frmAbout : public QDialog, public SharedDialog<frmAbout> {
     Q_OBJECT
 public:
     explicit frmAbout(QWidget *parent = nullptr);
     ~frmAbout() override;
 
-    // The shared instance, made on first use (and again after it was unloaded).
-    static frmAbout *shared();
-    // Null when no instance is loaded.
-    static frmAbout *current();
-    // Shows the shared instance modally; returns when it is closed.
-    static void showShared();
 
     // "Version major.minor.patch" from the program's version numbers.
     static QString versionLine();

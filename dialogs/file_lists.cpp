@@ -1,6 +1,6 @@
 #include "dialogs/file_lists.h"
 
-#include "platform/failure.h"
+#include "common/failure.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,9 +1,9 @@
 #include "dialogs/find_dialog.h"
 
-#include "browser/browser_window.h"
-#include "platform/design.h"
-#include "platform/failure.h"
-#include "platform/twips.h"
+#include "common/design.h"
+#include "common/connect_guarded.h"
+#include "common/failure.h"
+#include "common/twips.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -13,12 +13,6 @@
 #include <QPushButton>
 
 namespace {
-
-QPointer<Find1> &instance()
-{
-    static QPointer<Find1> dialog;
-    return dialog;
-}
 
 // The address box's edit line as the search sees it.
 class LineEditTarget : public FindTarget {
@@ -40,14 +34,6 @@ public:
 private:
     QLineEdit *m_edit;
 };
-
-QLineEdit *addressLine()
-{
-    Browser *browser = Browser::firstOrCreate();
-    if (!browser || !browser->ComboURL || !browser->ComboURL->lineEdit())
-        throw PlatformError(QStringLiteral("The browser window's address box is not available"));
-    return browser->ComboURL->lineEdit();
-}
 
 QPushButton *makeButton(const QString &caption, const QRect &place, QWidget *parent)
 {
@@ -94,28 +80,20 @@ Find1::Find1(QWidget *parent)
     setTabOrder(Cancel, Findnext);
     Text1->setFocus();
 
-    connect(Find, &QPushButton::clicked, this, [this] { unguarded([this] { Find_Click(); }); });
-    connect(Findnext, &QPushButton::clicked, this, [this] { unguarded([this] { Findnext_Click(); }); });
-    connect(Cancel, &QPushButton::clicked, this, [this] { unguarded([this] { Cancel_Click(); }); });
+    connectGuarded(Find, &QPushButton::clicked, this, &Find1::Find_Click);
+    connectGuarded(Findnext, &QPushButton::clicked, this, &Find1::Findnext_Click);
+    connectGuarded(Cancel, &QPushButton::clicked, this, &Find1::Cancel_Click);
 
     unguarded([this] { Form_Load(); });
 }
 
 Find1::~Find1() = default;
 
-Find1 *Find1::shared()
+QLineEdit *Find1::addressLine() const
 {
-    if (!instance())
-        instance() = new Find1;
-    return instance();
-}
-
-Find1 *Find1::current() { return instance(); }
-
-void Find1::showShared()
-{
-    // exec() deletes a dialog marked delete-on-close once it has closed: that is the unload.
-    shared()->exec();
+    if (!m_addressLine)
+        throw PlatformError(QStringLiteral("The browser window's address box is not available"));
+    return m_addressLine();
 }
 
 void Find1::Form_Load() { Findnext->setEnabled(false); }

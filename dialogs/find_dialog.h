@@ -2,26 +2,22 @@
 // The find dialog: finds a text, case-blind, in the first browser window's address box and
 // selects it there. One shared instance, shown modally; closing it unloads it.
 
+#include "common/shared_dialog.h"
 #include "dialogs/find_search.h"
 
 #include <QDialog>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
-class Find1 : public QDialog {
+class Find1 : public QDialog, public SharedDialog<Find1> {
     Q_OBJECT
 public:
     explicit Find1(QWidget *parent = nullptr);
     ~Find1() override;
 
-    // The shared instance, made on first use (and again after it was unloaded).
-    static Find1 *shared();
-    // Null when no instance is loaded.
-    static Find1 *current();
-    // Shows the shared instance modally; returns when it is closed.
-    static void showShared();
 
     QPushButton *Findnext = nullptr;
     QPushButton *Cancel = nullptr;
@@ -35,6 +31,9 @@ public:
     int &MatchResult = m_state.MatchResult;
     QString &Candidate = m_state.Candidate;
 
+    // Where the search looks: the first browser window's address line, reached through this.
+    void setAddressLine(std::function<QLineEdit *()> addressLine) { m_addressLine = std::move(addressLine); }
+
     void Form_Load();
     void Find_Click();
     void Findnext_Click();
@@ -44,5 +43,8 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    QLineEdit *addressLine() const;
+
     FindState m_state;
+    std::function<QLineEdit *()> m_addressLine;
 };

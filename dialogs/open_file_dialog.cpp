@@ -1,11 +1,11 @@
 #include "dialogs/open_file_dialog.h"
 
-#include "browser/browser_window.h"
 #include "dialogs/file_lists.h"
-#include "platform/design.h"
-#include "platform/failure.h"
-#include "platform/twips.h"
-#include "platform/web_engine.h"
+#include "common/design.h"
+#include "common/connect_guarded.h"
+#include "common/failure.h"
+#include "common/paths.h"
+#include "common/twips.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -14,12 +14,6 @@
 #include <QStorageInfo>
 
 namespace {
-
-QPointer<openfile> &instance()
-{
-    static QPointer<openfile> dialog;
-    return dialog;
-}
 
 // A drive's current folder: the process's current folder when it lies on that drive,
 // else the drive's root.
@@ -71,36 +65,15 @@ openfile::openfile(QWidget *parent)
         File1->setPath(Dir1->path());
     });
 
-    connect(Drive1, &QComboBox::currentIndexChanged, this, [this] { unguarded([this] { Drive1_Change(); }); });
-    connect(Dir1, &FolderList::pathChanged, this, [this] { unguarded([this] { Dir1_Change(); }); });
-    connect(File1, &FileList::clicked, this, [this] { File1_Click(); });
+    connectGuarded(Drive1, &QComboBox::currentIndexChanged, this, &openfile::Drive1_Change);
+    connectGuarded(Dir1, &FolderList::pathChanged, this, &openfile::Dir1_Change);
+    connectGuarded(File1, &FileList::clicked, this, &openfile::File1_Click);
 
     Drive1->setFocus();
 }
 
 openfile::~openfile() = default;
 
-openfile *openfile::shared()
-{
-    if (!instance())
-        instance() = new openfile;
-    return instance();
-}
-
-openfile *openfile::current() { return instance(); }
-
-void openfile::showShared()
-{
-    // exec() deletes a dialog marked delete-on-close once it has closed: that is the unload.
-    shared()->exec();
-}
-
-QString openfile::joinPath(const QString &folder, const QString &fileName)
-{
-    if (folder.endsWith(QLatin1Char('/')))
-        return folder + fileName;
-    return folder + QLatin1Char('/') + fileName;
-}
 
 void openfile::Drive1_Change() { Dir1->setPath(currentFolderOf(Drive1->drive())); }
 
@@ -109,19 +82,6 @@ void openfile::Dir1_Change() { File1->setPath(Dir1->path()); }
 void openfile::File1_Click()
 {
     // Every step runs even when an earlier one failed.
-    QPointer<Browser> browser;
-    resumeNext([&] { browser = Browser::firstOrCreate(); });
-    auto addressBox = [&] {
-        if (!browser || !browser->ComboURL)
-            throw PlatformError(QStringLiteral("The browser window's address box is not available"));
-        return browser->ComboURL;
-    };
-    resumeNext([&] { addressBox()->setEditText(joinPath(Dir1->path(), File1->fileName())); });
-    resumeNext([&] {
-        const QString address = addressBox()->currentText();
-        if (!browser->WebBrowser1)
-            throw PlatformError(QStringLiteral("The browser window has no engine"));
-        browser->WebBrowser1->Navigate(address);
-    });
-    resumeNext([&] { close(); });
+    resumeNext([this] { Q_EMIT fileChosen(Paths::join(Dir1->path(), File1->fileName())); });
+    resumeNext([this] { close(); });
 }

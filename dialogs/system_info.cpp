@@ -1,7 +1,8 @@
 #include "dialogs/system_info.h"
 
-#include "platform/failure.h"
-#include "platform/message_box.h"
+#include "common/failure.h"
+#include "common/message_box.h"
+#include "common/paths.h"
 
 #include <QFileInfo>
 #include <QProcess>
@@ -11,30 +12,16 @@
 namespace SystemInfo {
 namespace {
 
-Launcher &launcherOverride()
-{
-    static Launcher launcher;
-    return launcher;
-}
-
 bool startProcess(const QString &path) { return QProcess::startDetached(path, {}); }
 
 } // namespace
 
 QString unavailableMessage() { return QStringLiteral("System Information Is Unavailable At This Time"); }
 
-Launcher setLauncher(Launcher launcher)
+Override<Launcher> &launcher()
 {
-    Launcher previous = std::move(launcherOverride());
-    launcherOverride() = std::move(launcher);
-    return previous;
-}
-
-QString joinPath(const QString &folder, const QString &name)
-{
-    if (folder.endsWith(QLatin1Char('/')))
-        return folder + name;
-    return folder + QLatin1Char('/') + name;
+    static Override<Launcher> current(startProcess);
+    return current;
 }
 
 } // namespace SystemInfo
@@ -89,20 +76,15 @@ void StartSysInfo()
     using namespace Registry;
     try {
         QString path;
-        if (!GetKeyValue(HKEY_LOCAL_MACHINE, QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
-                         QStringLiteral("PATH"), path)) {
+        if (!GetKeyValue(HKEY_LOCAL_MACHINE, msinfoKey, QStringLiteral("PATH"), path)) {
             QString folder;
-            if (!GetKeyValue(HKEY_LOCAL_MACHINE,
-                             QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location"),
-                             QStringLiteral("MSINFO"), folder))
+            if (!GetKeyValue(HKEY_LOCAL_MACHINE, msinfoLocationKey, QStringLiteral("MSINFO"), folder))
                 throw PlatformError(QStringLiteral("no system-information location"));
-            path = SystemInfo::joinPath(folder, systemInfoProgramName());
+            path = Paths::join(folder, systemInfoProgramName());
             if (!QFileInfo(path).isFile())
                 throw PlatformError(QStringLiteral("no system-information program"));
         }
-        const auto &launcher = SystemInfo::launcherOverride();
-        const bool started = launcher ? launcher(path) : SystemInfo::startProcess(path);
-        if (!started)
+        if (!SystemInfo::launcher()(path))
             throw PlatformError(QStringLiteral("the system-information program did not start"));
     } catch (...) {
         MessageBox::show(SystemInfo::unavailableMessage());

@@ -1,7 +1,8 @@
 #pragma once
 // Finding and starting the system-information program through the registry.
 
-#include "platform/registry.h"
+#include "common/override.h"
+#include "dialogs/registry.h"
 
 #include <QString>
 #include <functional>
@@ -22,10 +23,6 @@ QString unavailableMessage();
 // Starts a program without waiting for it; false (or a thrown PlatformError) when it cannot.
 using Launcher = std::function<bool(const QString &path)>;
 
-// Replaces the real process start (tests); returns the previous one. An empty function
-// restores the real one. The message goes through MessageBox (platform/message_box.h).
-Launcher setLauncher(Launcher launcher);
-
-// Folder and file name joined with one separator, whatever the folder ends with.
-QString joinPath(const QString &folder, const QString &name);
+// The real process start unless replaced (tests). The message goes through MessageBox.
+Override<Launcher> &launcher();
 } // namespace SystemInfo

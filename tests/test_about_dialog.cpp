@@ -3,8 +3,8 @@
 
 #include "dialogs/about_dialog.h"
 #include "dialogs/system_info.h"
-#include "platform/message_box.h"
-#include "platform/banner_player.h"
+#include "common/message_box.h"
+#include "banner/banner_player.h"
 #include "support/test_main.h"
 
 #include <QLabel>
@@ -20,18 +20,18 @@ class TestAboutDialog : public QObject {
 private Q_SLOTS:
     void init()
     {
-        Registry::setBackend(std::make_shared<Registry::MemoryRegistry>()); // nothing registered
+        Registry::backend().set(std::make_shared<Registry::MemoryRegistry>()); // nothing registered
         messages.clear();
-        MessageBox::setSink([this](const QString &text) { messages << text; });
-        SystemInfo::setLauncher([](const QString &) { return false; });
+        MessageBox::sink().set([this](const QString &text) { messages << text; });
+        SystemInfo::launcher().set([](const QString &) { return false; });
     }
 
     void cleanup()
     {
         delete frmAbout::current();
-        Registry::setBackend(nullptr);
-        MessageBox::setSink({});
-        SystemInfo::setLauncher({});
+        Registry::backend().set(nullptr);
+        MessageBox::sink().set({});
+        SystemInfo::launcher().set({});
     }
 
     void versionLineFromTheBuildsNumbers()
@@ -105,9 +105,9 @@ private Q_SLOTS:
         registry->setString(Registry::HKEY_LOCAL_MACHINE,
                             QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO"),
                             QStringLiteral("PATH"), QStringLiteral("/opt/sysinfo"));
-        Registry::setBackend(registry);
+        Registry::backend().set(registry);
         QStringList started;
-        SystemInfo::setLauncher([&started](const QString &path) {
+        SystemInfo::launcher().set([&started](const QString &path) {
             started << path;
             return true;
         });

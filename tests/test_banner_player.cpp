@@ -4,7 +4,7 @@
 
 #include "support/test_main.h"
 
-#include "platform/banner_player.h"
+#include "banner/banner_player.h"
 
 #include <QSignalSpy>
 #include <QTest>

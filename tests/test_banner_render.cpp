@@ -3,9 +3,9 @@
 
 #include "support/test_main.h"
 
-#include "platform/swf/reader.h"
-#include "platform/swf/renderer.h"
-#include "platform/swf/writer.h"
+#include "banner/swf/reader.h"
+#include "banner/swf/renderer.h"
+#include "tools/swf_writer/writer.h"
 
 #include <QElapsedTimer>
 #include <QFile>

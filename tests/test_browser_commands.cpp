@@ -2,8 +2,8 @@
 // tests of the Edit menu, the shortcuts in the address box and the failure policies.
 
 #include "browser/browser_window.h"
-#include "platform/failure.h"
-#include "platform/message_box.h"
+#include "common/failure.h"
+#include "common/message_box.h"
 #include "support/fake_engine.h"
 #include "support/test_main.h"
 #include "support/windows.h"
@@ -38,8 +38,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         FakeEngine::install();
-        UncaughtErrors::setSink([this](const QString &m) { m_uncaught.append(m); });
-        MessageBox::setSink([this](const QString &m) { m_messages.append(m); });
+        UncaughtErrors::sink().set([this](const QString &m) { m_uncaught.append(m); });
+        MessageBox::sink().set([this](const QString &m) { m_messages.append(m); });
     }
     void init()
     {
@@ -81,14 +81,14 @@ private Q_SLOTS:
 
     void newOpensAnIndependentWindowAndExitClosesOnlyItsOwn()
     {
-        Browser *first = Browser::showFirst();
-        const int before = Browser::count();
+        Browser *first = BrowserWindows::showFirst();
+        const int before = BrowserWindows::count();
         first->New->trigger();
-        QCOMPARE(Browser::count(), before + 1);
+        QCOMPARE(BrowserWindows::count(), before + 1);
         auto *created = qobject_cast<Browser *>(FakeEngine::all().last()->control()->window());
         QVERIFY(created && created != first && created->isVisible());
         QCOMPARE(FakeEngine::all().last()->calls, QStringList({"RegisterAsBrowser=true", "GoHome"}));
-        QCOMPARE(Browser::first(), first);
+        QCOMPARE(BrowserWindows::first(), first);
         QPointer<Browser> guard(created);
         created->Exit->trigger();
         QTRY_VERIFY(guard.isNull());

@@ -3,8 +3,8 @@
 #include "browser/address_history.h"
 #include "browser/browser_window.h"
 #include "browser/status_bar.h"
-#include "platform/banner_player.h"
-#include "platform/failure.h"
+#include "banner/banner_player.h"
+#include "common/failure.h"
 #include "support/fake_engine.h"
 #include "support/test_main.h"
 
@@ -36,7 +36,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         FakeEngine::install();
-        UncaughtErrors::setSink([this](const QString &m) { m_uncaught.append(m); });
+        UncaughtErrors::sink().set([this](const QString &m) { m_uncaught.append(m); });
     }
     void init()
     {
@@ -181,19 +181,16 @@ private Q_SLOTS:
 
     void newWindowRequestGetsALoadedVisibleWindow()
     {
-        const int before = Browser::count();
+        const int before = BrowserWindows::count();
         const QString caption = window->windowTitle();
-        WebEngine *handedBack = nullptr;
-        bool cancel = false;
-        Q_EMIT engine->NewWindow2(&handedBack, &cancel);
-        QCOMPARE(Browser::count(), before + 1);
+        WebEngine *handedBack = engine->requestNewWindow();
+        QCOMPARE(BrowserWindows::count(), before + 1);
         auto *created = FakeEngine::all().last();
         QCOMPARE(handedBack, created);
         QCOMPARE(created->calls, QStringList({"RegisterAsBrowser=true", "GoHome", "RegisterAsBrowser=true"}));
         auto *newWindow = qobject_cast<Browser *>(created->control()->window());
         QVERIFY(newWindow && newWindow->isVisible());
         QVERIFY(!newWindow->toolbarButton(1)->isEnabled());
-        QVERIFY(!cancel);
         QCOMPARE(window->windowTitle(), caption);
         QVERIFY(engine->calls.isEmpty());
         delete newWindow;

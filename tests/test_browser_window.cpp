@@ -2,9 +2,9 @@
 
 #include "browser/browser_window.h"
 #include "browser/status_bar.h"
-#include "platform/banner_player.h"
-#include "platform/failure.h"
-#include "platform/twips.h"
+#include "banner/banner_player.h"
+#include "common/failure.h"
+#include "common/twips.h"
 #include "support/fake_engine.h"
 #include "support/test_main.h"
 
@@ -22,7 +22,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         FakeEngine::install();
-        UncaughtErrors::setSink([this](const QString &m) { m_uncaught.append(m); });
+        UncaughtErrors::sink().set([this](const QString &m) { m_uncaught.append(m); });
     }
     void init() { m_uncaught.clear(); }
 
@@ -125,16 +125,16 @@ private Q_SLOTS:
 
     void firstWindowComesBackWhenAskedFor()
     {
-        Browser *first = Browser::showFirst();
-        QCOMPARE(Browser::first(), first);
+        Browser *first = BrowserWindows::showFirst();
+        QCOMPARE(BrowserWindows::first(), first);
         auto *other = new Browser;
         other->show();
-        QCOMPARE(Browser::firstOrCreate(), first); // a later window never becomes the first
+        QCOMPARE(BrowserWindows::firstOrCreate(), first); // a later window never becomes the first
         QPointer<Browser> guard(first);
         first->close();
         QTRY_VERIFY(guard.isNull());
-        QVERIFY(!Browser::first());
-        Browser *again = Browser::firstOrCreate();
+        QVERIFY(!BrowserWindows::first());
+        Browser *again = BrowserWindows::firstOrCreate();
         QVERIFY(again && again != other);
         QVERIFY(again->isVisible());
         delete again;

@@ -3,9 +3,9 @@
 
 #include "browser/browser_window.h"
 #include "browser/status_bar.h"
-#include "platform/banner_player.h"
-#include "platform/failure.h"
-#include "platform/qt_web_engine.h"
+#include "banner/banner_player.h"
+#include "common/failure.h"
+#include "engine/qtwebengine/qt_web_engine.h"
 #include "support/loopback_http_server.h"
 #include "support/test_main.h"
 #include "support/windows.h"
@@ -51,7 +51,7 @@ class TestEngineBrowsing : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        UncaughtErrors::setSink([this](const QString &m) { m_uncaught.append(m); });
+        UncaughtErrors::sink().set([this](const QString &m) { m_uncaught.append(m); });
         QVERIFY(server.isListening());
         server.route("/a", "text/html", page("Page A"));
         server.route("/b", "text/html", page("Page B"));
@@ -143,13 +143,13 @@ private Q_SLOTS:
     void clickOnABlankTargetLinkOpensOneNewWindow()
     {
         typeAndEnter(server.url("/links").toString());
-        const int before = Browser::count();
+        const int before = BrowserWindows::count();
         const QString caption = window->windowTitle();
         QTRY_VERIFY(pageWidget());
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QTest::qWait(300); // the first frame has to be up before the page takes clicks
         QTest::mouseClick(pageWidget(), Qt::LeftButton, {}, QPoint(60, 60));
-        QTRY_COMPARE_WITH_TIMEOUT(Browser::count(), before + 1, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(BrowserWindows::count(), before + 1, 10000);
         Browser *opened = nullptr;
         for (QWidget *w : QApplication::topLevelWidgets())
             if (auto *b = qobject_cast<Browser *>(w); b && b != window)
@@ -164,10 +164,10 @@ private Q_SLOTS:
 
     void scriptedPopupsWithoutAClickOpenNothing()
     {
-        const int before = Browser::count();
+        const int before = BrowserWindows::count();
         typeAndEnter(server.url("/popup").toString());
         QTest::qWait(1000);
-        QCOMPARE(Browser::count(), before);
+        QCOMPARE(BrowserWindows::count(), before);
     }
 };
 

@@ -2,10 +2,11 @@
 // engine's own dialogs, offline keeps that window (and only it) off the network, New
 // opens a fresh window on the home page.
 
+#include "common/modal.h"
 #include "browser/browser_window.h"
-#include "platform/failure.h"
-#include "platform/page_commands.h"
-#include "platform/qt_web_engine.h"
+#include "common/failure.h"
+#include "engine/qtwebengine/page_commands.h"
+#include "engine/qtwebengine/qt_web_engine.h"
 #include "support/loopback_http_server.h"
 #include "support/print_to_file.h"
 #include "support/test_main.h"
@@ -37,7 +38,7 @@ class TestEngineCommands : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        UncaughtErrors::setSink([this](const QString &m) { m_uncaught.append(m); });
+        UncaughtErrors::sink().set([this](const QString &m) { m_uncaught.append(m); });
         server.route("/page", "text/html", "<title>Remote</title><p>seventeen marbles</p>");
     }
     void init()
@@ -58,7 +59,7 @@ private Q_SLOTS:
     {
         QVERIFY(go(window, server.url("/page").toString()));
         const QString saved = dir.filePath(QStringLiteral("saved.html"));
-        PageCommands::setSaveQuestion([saved](QWidget *, const QString &) {
+        PageCommands::saveQuestion().set([saved](QWidget *, const QString &) {
             return std::optional<PageCommands::SaveTarget>(
                 {saved, QWebEngineDownloadRequest::SingleHtmlSaveFormat});
         });
@@ -68,14 +69,14 @@ private Q_SLOTS:
         QVERIFY(file.readAll().contains("seventeen marbles"));
 
         const QString pdf = dir.filePath(QStringLiteral("printed.pdf"));
-        PageCommands::setDialogRunner(printToFile(pdf));
+        Modal::runner().set(printToFile(pdf));
         window->print->trigger();
         QProcess text;
         text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
         QVERIFY(text.waitForFinished(30000));
         QVERIFY(text.readAllStandardOutput().contains("seventeen marbles"));
-        PageCommands::setDialogRunner({});
-        PageCommands::setSaveQuestion({});
+        Modal::runner().set({});
+        PageCommands::saveQuestion().set({});
     }
 
     void offlineKeepsOnlyThisWindowOffTheNetwork()

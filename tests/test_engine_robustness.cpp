@@ -4,9 +4,9 @@
 
 #include "browser/browser_window.h"
 #include "browser/status_bar.h"
-#include "platform/banner_player.h"
-#include "platform/failure.h"
-#include "platform/qt_web_engine.h"
+#include "banner/banner_player.h"
+#include "common/failure.h"
+#include "engine/qtwebengine/qt_web_engine.h"
 #include "support/loopback_http_server.h"
 #include "support/test_main.h"
 #include "support/windows.h"
@@ -58,7 +58,7 @@ class TestEngineRobustness : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        UncaughtErrors::setSink([this](const QString &m) { m_uncaught.append(m); });
+        UncaughtErrors::sink().set([this](const QString &m) { m_uncaught.append(m); });
         server.route("/flood", "text/html",
                      "<title>Flood</title><script>for (let i = 0; i < 500; ++i) window.open('/x' + i);</script>");
         server.route("/clickflood", "text/html",
@@ -110,25 +110,25 @@ private Q_SLOTS:
 
     void popupFloodOnLoadOpensNothing()
     {
-        const int before = Browser::count();
+        const int before = BrowserWindows::count();
         QSignalSpy loaded(window->WebBrowser1, &WebEngine::DownloadComplete);
         enter(server.url("/flood").toString());
         QVERIFY(loaded.wait(10000));
         QTest::qWait(1000);
-        QCOMPARE(Browser::count(), before);
+        QCOMPARE(BrowserWindows::count(), before);
     }
 
     void popupFloodFromOneClickOpensAtMostOne()
     {
-        const int before = Browser::count();
+        const int before = BrowserWindows::count();
         QSignalSpy loaded(window->WebBrowser1, &WebEngine::DownloadComplete);
         enter(server.url("/clickflood").toString());
         QVERIFY(loaded.wait(10000));
         clickPage();
-        QTRY_VERIFY_WITH_TIMEOUT(Browser::count() > before, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(BrowserWindows::count() > before, 10000);
         QTest::qWait(1500);
-        qInfo("windows opened by a 500-pop-up click: %d", Browser::count() - before);
-        QCOMPARE(Browser::count(), before + 1);
+        qInfo("windows opened by a 500-pop-up click: %d", BrowserWindows::count() - before);
+        QCOMPARE(BrowserWindows::count(), before + 1);
     }
 
     void badAddressesEndSoundly_data()

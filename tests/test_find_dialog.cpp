@@ -2,7 +2,7 @@
 
 #include "browser/browser_window.h"
 #include "dialogs/find_dialog.h"
-#include "platform/failure.h"
+#include "common/failure.h"
 #include "support/fake_engine.h"
 #include "support/test_main.h"
 
@@ -18,7 +18,7 @@ class TestFindDialog : public QObject {
     Q_OBJECT
     QStringList m_uncaught;
 
-    static QLineEdit *firstAddress() { return Browser::firstOrCreate()->ComboURL->lineEdit(); }
+    static QLineEdit *firstAddress() { return BrowserWindows::firstOrCreate()->ComboURL->lineEdit(); }
 
     static Find1 *openDialog()
     {
@@ -34,8 +34,8 @@ private Q_SLOTS:
     void initTestCase()
     {
         FakeEngine::install();
-        UncaughtErrors::setSink([this](const QString &m) { m_uncaught.append(m); });
-        Browser::showFirst();
+        UncaughtErrors::sink().set([this](const QString &m) { m_uncaught.append(m); });
+        BrowserWindows::showFirst();
     }
     void init() { m_uncaught.clear(); }
     void cleanup()
@@ -140,7 +140,7 @@ private Q_SLOTS:
         second->show();
         second->ComboURL->lineEdit()->setText(QStringLiteral("second window"));
         firstAddress()->setText(QStringLiteral("first window"));
-        QVERIFY(Browser::first() != second);
+        QVERIFY(BrowserWindows::first() != second);
 
         Find1 *find = openDialog();
         find->Text1->setText(QStringLiteral("WINDOW"));
@@ -152,16 +152,16 @@ private Q_SLOTS:
 
     void bringsBackAClosedFirstWindow()
     {
-        QPointer<Browser> old = Browser::first();
+        QPointer<Browser> old = BrowserWindows::first();
         QVERIFY(old);
         old->close();
-        QTRY_VERIFY(!Browser::first());
+        QTRY_VERIFY(!BrowserWindows::first());
 
         Find1 *find = openDialog();
         find->Text1->setText(QStringLiteral("x"));
         find->Find_Click();
-        QVERIFY(Browser::first());
-        QVERIFY(Browser::first()->isVisible());
+        QVERIFY(BrowserWindows::first());
+        QVERIFY(BrowserWindows::first()->isVisible());
     }
 
     void longestAddress()

@@ -2,9 +2,9 @@
 
 #include "browser/browser_window.h"
 #include "browser/layout.h"
-#include "platform/banner_player.h"
-#include "platform/twips.h"
-#include "platform/web_engine.h"
+#include "banner/banner_player.h"
+#include "common/twips.h"
+#include "engine/web_engine.h"
 #include "support/fake_engine.h"
 #include "support/test_main.h"
 

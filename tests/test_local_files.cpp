@@ -2,7 +2,7 @@
 // cannot read other local files.
 
 #include "browser/browser_window.h"
-#include "platform/qt_web_engine.h"
+#include "engine/qtwebengine/qt_web_engine.h"
 #include "support/test_main.h"
 #include "support/windows.h"
 

@@ -1,10 +1,11 @@
 // The open-file dialog: its three lists over a scratch folder, and a file click loading the
 // file into the first browser window (scripted engine).
 
+#include "common/paths.h"
 #include "browser/browser_window.h"
 #include "dialogs/file_lists.h"
 #include "dialogs/open_file_dialog.h"
-#include "platform/failure.h"
+#include "common/failure.h"
 #include "support/fake_engine.h"
 #include "support/test_main.h"
 
@@ -73,7 +74,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         FakeEngine::install();
-        UncaughtErrors::setSink([this](const QString &m) { m_uncaught.append(m); });
+        UncaughtErrors::sink().set([this](const QString &m) { m_uncaught.append(m); });
         m_startDir = QDir::currentPath();
         m_folder = QDir(m_scratch.path()).canonicalPath() + QStringLiteral("/site");
         QDir().mkpath(m_folder + QStringLiteral("/sub/deeper"));
@@ -85,7 +86,7 @@ private Q_SLOTS:
         touch(m_folder + QStringLiteral("/sub/inner.htm"));
         QVERIFY(mkfifo(QFile::encodeName(m_folder + QStringLiteral("/pipe")).constData(), 0600) == 0);
         QVERIFY(QDir::setCurrent(m_folder));
-        Browser::showFirst();
+        BrowserWindows::showFirst();
     }
     void cleanupTestCase() { QDir::setCurrent(m_startDir); }
     void init()
@@ -121,7 +122,7 @@ private Q_SLOTS:
         QTest::keyClick(dialog->Dir1, Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), dialog->File1);
         // Reaching the file list opens nothing.
-        QVERIFY(engineOf(Browser::first())->calls.isEmpty());
+        QVERIFY(engineOf(BrowserWindows::first())->calls.isEmpty());
         QVERIFY(dialog->isVisible());
     }
 
@@ -134,8 +135,8 @@ private Q_SLOTS:
         QPointer<openfile> dialog = openDialog();
         clickFile(dialog, QStringLiteral("b.htm"));
         const QString expected = m_folder + QStringLiteral("/b.htm");
-        QCOMPARE(Browser::first()->ComboURL->currentText(), expected);
-        QCOMPARE(engineOf(Browser::first())->calls, QStringList{"Navigate(" + expected + ")"});
+        QCOMPARE(BrowserWindows::first()->ComboURL->currentText(), expected);
+        QCOMPARE(engineOf(BrowserWindows::first())->calls, QStringList{"Navigate(" + expected + ")"});
         QVERIFY(engineOf(second)->calls.isEmpty());
         QVERIFY(second->ComboURL->currentText().isEmpty());
         QVERIFY(!dialog->isVisible());
@@ -148,7 +149,7 @@ private Q_SLOTS:
         dialog->File1->setFocus();
         QTest::keyClick(dialog->File1, Qt::Key_Down);
         QVERIFY(!dialog->isVisible());
-        const QStringList calls = engineOf(Browser::first())->calls;
+        const QStringList calls = engineOf(BrowserWindows::first())->calls;
         QCOMPARE(calls.size(), 1);
         QVERIFY(calls.first().startsWith("Navigate(" + m_folder + "/"));
     }
@@ -173,13 +174,13 @@ private Q_SLOTS:
         // A file in the subfolder joins with one separator.
         dialog->Dir1->setPath(m_folder + QStringLiteral("/sub"));
         clickFile(dialog, QStringLiteral("inner.htm"));
-        QCOMPARE(Browser::first()->ComboURL->currentText(), m_folder + QStringLiteral("/sub/inner.htm"));
+        QCOMPARE(BrowserWindows::first()->ComboURL->currentText(), m_folder + QStringLiteral("/sub/inner.htm"));
     }
 
     void joiningNeverDoublesTheSeparator()
     {
-        QCOMPARE(openfile::joinPath(QStringLiteral("/"), QStringLiteral("x.htm")), QStringLiteral("/x.htm"));
-        QCOMPARE(openfile::joinPath(QStringLiteral("/srv/www"), QStringLiteral("x.htm")),
+        QCOMPARE(Paths::join(QStringLiteral("/"), QStringLiteral("x.htm")), QStringLiteral("/x.htm"));
+        QCOMPARE(Paths::join(QStringLiteral("/srv/www"), QStringLiteral("x.htm")),
                  QStringLiteral("/srv/www/x.htm"));
     }
 
@@ -225,12 +226,12 @@ private Q_SLOTS:
 
         dialog->Dir1->setPath(m_folder);
         clickFile(dialog, QStringLiteral("A.html"));
-        QCOMPARE(Browser::first()->ComboURL->currentText(), m_folder + QStringLiteral("/A.html"));
+        QCOMPARE(BrowserWindows::first()->ComboURL->currentText(), m_folder + QStringLiteral("/A.html"));
     }
 
     void failingStepsAreSkipped()
     {
-        FakeEngine *engine = engineOf(Browser::first());
+        FakeEngine *engine = engineOf(BrowserWindows::first());
         engine->failing.insert(QStringLiteral("Navigate"));
         QPointer<openfile> dialog = openDialog();
         clickFile(dialog, QStringLiteral("b.htm"));
@@ -242,23 +243,23 @@ private Q_SLOTS:
 
     void closeBoxChangesNothing()
     {
-        Browser::first()->ComboURL->setEditText(QStringLiteral("http://kept.example/"));
+        BrowserWindows::first()->ComboURL->setEditText(QStringLiteral("http://kept.example/"));
         QTimer::singleShot(0, this, [] { openfile::current()->close(); });
         openfile::showShared();
         QVERIFY(!openfile::current());
-        QCOMPARE(Browser::first()->ComboURL->currentText(), QStringLiteral("http://kept.example/"));
-        QVERIFY(engineOf(Browser::first())->calls.isEmpty());
+        QCOMPARE(BrowserWindows::first()->ComboURL->currentText(), QStringLiteral("http://kept.example/"));
+        QVERIFY(engineOf(BrowserWindows::first())->calls.isEmpty());
     }
 
     void bringsBackAClosedFirstWindow()
     {
-        Browser::first()->close();
-        QTRY_VERIFY(!Browser::first());
+        BrowserWindows::first()->close();
+        QTRY_VERIFY(!BrowserWindows::first());
         QTimer::singleShot(0, this, [this] { clickFile(openfile::current(), QStringLiteral("b.htm")); });
         openfile::showShared();
-        QVERIFY(Browser::first());
-        QVERIFY(Browser::first()->isVisible());
-        QVERIFY(engineOf(Browser::first())->calls.contains("Navigate(" + m_folder + "/b.htm)"));
+        QVERIFY(BrowserWindows::first());
+        QVERIFY(BrowserWindows::first()->isVisible());
+        QVERIFY(engineOf(BrowserWindows::first())->calls.contains("Navigate(" + m_folder + "/b.htm)"));
     }
 };
 

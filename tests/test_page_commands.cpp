@@ -2,13 +2,14 @@
 // writes a PDF with the page's text and the page set-up's orientation, the preview shows
 // real pages, properties describe the page, and what cannot be done reports a failure.
 
+#include "common/modal.h"
 #include "support/loopback_http_server.h"
 #include "support/print_to_file.h"
 #include "support/test_main.h"
 
-#include "platform/engine_profile.h"
-#include "platform/failure.h"
-#include "platform/page_commands.h"
+#include "engine/qtwebengine/engine_profile.h"
+#include "common/failure.h"
+#include "engine/qtwebengine/page_commands.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -57,7 +58,7 @@ class TestPageCommands : public QObject {
     QTemporaryDir m_dir;
     QWebEngineView *m_view = nullptr;
     PageCommands *m_commands = nullptr;
-    PageCommands::DialogRunner m_previousRunner;
+    Modal::Runner m_previousRunner;
     PageCommands::SaveQuestion m_previousQuestion;
 
     QString pagePath() const { return m_dir.filePath(QStringLiteral("notes.html")); }
@@ -82,8 +83,8 @@ private Q_SLOTS:
         dot.write("<svg xmlns='http://www.w3.org/2000/svg' width='20' height='20'>"
                   "<circle cx='10' cy='10' r='8' fill='teal'/></svg>");
         dot.close();
-        m_previousRunner = PageCommands::setDialogRunner([](QDialog *) { return int(QDialog::Rejected); });
-        m_previousQuestion = PageCommands::setSaveQuestion([](QWidget *, const QString &) {
+        m_previousRunner = Modal::runner().set([](QDialog *) { return int(QDialog::Rejected); });
+        m_previousQuestion = PageCommands::saveQuestion().set([](QWidget *, const QString &) {
             return std::optional<PageCommands::SaveTarget>();
         });
     }
@@ -102,19 +103,19 @@ private Q_SLOTS:
         delete m_view; // its page and commands with it, before the profile goes
         m_view = nullptr;
         m_commands = nullptr;
-        PageCommands::setDialogRunner([](QDialog *) { return int(QDialog::Rejected); });
+        Modal::runner().set([](QDialog *) { return int(QDialog::Rejected); });
     }
 
     void cleanupTestCase()
     {
-        PageCommands::setDialogRunner(m_previousRunner);
-        PageCommands::setSaveQuestion(m_previousQuestion);
+        Modal::runner().set(m_previousRunner);
+        PageCommands::saveQuestion().set(m_previousQuestion);
     }
 
     void nothingLoadedReportsFailure()
     {
         bool asked = false;
-        PageCommands::setDialogRunner([&](QDialog *) {
+        Modal::runner().set([&](QDialog *) {
             asked = true;
             return int(QDialog::Accepted);
         });
@@ -143,7 +144,7 @@ private Q_SLOTS:
         const QString target = m_dir.filePath(QStringLiteral("saved/") + file);
         QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("saved")));
         QString suggested;
-        PageCommands::setSaveQuestion([&](QWidget *, const QString &suggestion) {
+        PageCommands::saveQuestion().set([&](QWidget *, const QString &suggestion) {
             suggested = suggestion;
             return std::optional<PageCommands::SaveTarget>(
                 {target, QWebEngineDownloadRequest::SavePageFormat(format)});
@@ -167,7 +168,7 @@ private Q_SLOTS:
     {
         QVERIFY(load(QUrl::fromLocalFile(pagePath())));
         int asked = 0;
-        PageCommands::setSaveQuestion([&](QWidget *, const QString &) {
+        PageCommands::saveQuestion().set([&](QWidget *, const QString &) {
             ++asked;
             return std::optional<PageCommands::SaveTarget>();
         });
@@ -183,7 +184,7 @@ private Q_SLOTS:
         QVERIFY(load(QUrl::fromLocalFile(pagePath())));
         // A "folder" that is a file: not even root can write there.
         const QString target = pagePath() + QStringLiteral("/page.html");
-        PageCommands::setSaveQuestion([&](QWidget *, const QString &) {
+        PageCommands::saveQuestion().set([&](QWidget *, const QString &) {
             return std::optional<PageCommands::SaveTarget>({target, QWebEngineDownloadRequest::SingleHtmlSaveFormat});
         });
         QVERIFY_THROWS_EXCEPTION(PlatformError, m_commands->saveAs());
@@ -194,7 +195,7 @@ private Q_SLOTS:
     {
         QVERIFY(load(QUrl::fromLocalFile(pagePath())));
         const QString portrait = m_dir.filePath(QStringLiteral("portrait.pdf"));
-        PageCommands::setDialogRunner(printToFile(portrait));
+        Modal::runner().set(printToFile(portrait));
         m_commands->print();
         QVERIFY(pdfTool(QStringLiteral("pdftotext"), portrait).contains(QStringLiteral("seventeen marbles")));
         const QString portraitInfo = pdfTool(QStringLiteral("pdfinfo"), portrait);
@@ -202,7 +203,7 @@ private Q_SLOTS:
                  qPrintable(portraitInfo));
 
         // Page set-up turns the paper (as a person would, in the dialog); the next print follows it.
-        PageCommands::setDialogRunner([](QDialog *dialog) {
+        Modal::runner().set([](QDialog *dialog) {
             auto *landscape = dialog->findChild<QRadioButton *>(QStringLiteral("landscape"));
             if (!qobject_cast<QPageSetupDialog *>(dialog) || !landscape)
                 return int(QDialog::Rejected);
@@ -215,7 +216,7 @@ private Q_SLOTS:
         m_commands->pageSetup();
         QCOMPARE(m_commands->printer()->pageLayout().orientation(), QPageLayout::Landscape);
         const QString landscape = m_dir.filePath(QStringLiteral("landscape.pdf"));
-        PageCommands::setDialogRunner(printToFile(landscape));
+        Modal::runner().set(printToFile(landscape));
         m_commands->print();
 
         auto pageSize = [](const QString &info) {
@@ -235,7 +236,7 @@ private Q_SLOTS:
     {
         QVERIFY(load(QUrl::fromLocalFile(pagePath())));
         const QString pdf = m_dir.filePath(QStringLiteral("cancelled.pdf"));
-        PageCommands::setDialogRunner([pdf](QDialog *dialog) {
+        Modal::runner().set([pdf](QDialog *dialog) {
             if (auto *print = qobject_cast<QPrintDialog *>(dialog))
                 print->printer()->setOutputFileName(pdf);
             return int(QDialog::Rejected);
@@ -249,7 +250,7 @@ private Q_SLOTS:
         QVERIFY(load(QUrl::fromLocalFile(pagePath())));
         int pages = 0;
         QImage shot;
-        PageCommands::setDialogRunner([&](QDialog *dialog) {
+        Modal::runner().set([&](QDialog *dialog) {
             auto *preview = qobject_cast<QPrintPreviewDialog *>(dialog);
             if (!preview)
                 return int(QDialog::Rejected);
@@ -307,7 +308,7 @@ private Q_SLOTS:
 
         QHash<QString, QString> shown;
         QString caption;
-        PageCommands::setDialogRunner([&](QDialog *dialog) {
+        Modal::runner().set([&](QDialog *dialog) {
             caption = dialog->windowTitle();
             for (QLabel *label : dialog->findChildren<QLabel *>())
                 if (!label->objectName().isEmpty())

@@ -3,7 +3,7 @@
 
 #include "support/test_main.h"
 
-#include "platform/engine_profile.h"
+#include "engine/qtwebengine/engine_profile.h"
 
 #include <QFile>
 #include <QImageReader>

@@ -42,15 +42,15 @@ private Q_SLOTS:
         clock.start();
         QPointer<frmSplash> splash = new frmSplash;
         splash->show();
-        QTRY_VERIFY_WITH_TIMEOUT(Browser::first(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(BrowserWindows::first(), 5000);
         const qint64 elapsed = clock.elapsed();
         QVERIFY2(elapsed >= 1450 && elapsed < 3000, qPrintable(QString::number(elapsed)));
-        QVERIFY(Browser::first()->isVisible());
-        QVERIFY(Browser::first()->isLoaded());
+        QVERIFY(BrowserWindows::first()->isVisible());
+        QVERIFY(BrowserWindows::first()->isLoaded());
         QTRY_VERIFY(splash.isNull()); // gone, with its timer
-        QCOMPARE(Browser::count(), 1);
+        QCOMPARE(BrowserWindows::count(), 1);
         QTest::qWait(1600);
-        QCOMPARE(Browser::count(), 1); // the tick ran once
+        QCOMPARE(BrowserWindows::count(), 1); // the tick ran once
         QCOMPARE(allClosed.size(), 0); // no moment where the program had no window to live for
         deleteAllBrowsers();
         QCOMPARE(allClosed.size(), 1);

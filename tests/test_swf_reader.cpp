@@ -4,9 +4,9 @@
 
 #include "support/test_main.h"
 
-#include "platform/failure.h"
-#include "platform/swf/reader.h"
-#include "platform/swf/writer.h"
+#include "common/failure.h"
+#include "banner/swf/reader.h"
+#include "tools/swf_writer/writer.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -1,9 +1,10 @@
 // Reading registry values and starting the system-information program, over a scripted
 // registry, a recording launcher and a recording message box.
 
+#include "common/paths.h"
 #include "dialogs/system_info.h"
-#include "platform/message_box.h"
-#include "platform/failure.h"
+#include "common/message_box.h"
+#include "common/failure.h"
 #include "support/test_main.h"
 
 #include <QCoreApplication>
@@ -14,7 +15,7 @@
 using namespace Registry;
 
 namespace {
-const QString msinfoKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
+const QString msinfoKeyText = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO");
 const QString locationKey = QStringLiteral("SOFTWARE\\Microsoft\\Shared Tools Location");
 
 // Fails every open: a registry that cannot be read at all.
@@ -39,38 +40,38 @@ private Q_SLOTS:
     void init()
     {
         registry = std::make_shared<MemoryRegistry>();
-        Registry::setBackend(registry);
+        Registry::backend().set(registry);
         started.clear();
         messages.clear();
         launchResult = true;
-        SystemInfo::setLauncher([this](const QString &path) {
+        SystemInfo::launcher().set([this](const QString &path) {
             started << path;
             return launchResult;
         });
-        MessageBox::setSink([this](const QString &text) { messages << text; });
+        MessageBox::sink().set([this](const QString &text) { messages << text; });
     }
 
     void cleanup()
     {
-        Registry::setBackend(nullptr);
-        SystemInfo::setLauncher({});
-        MessageBox::setSink({});
+        Registry::backend().set(nullptr);
+        SystemInfo::launcher().set({});
+        MessageBox::sink().set({});
     }
 
     void stringsWithAndWithoutTerminatorReadAlike()
     {
-        registry->setString(HKEY_LOCAL_MACHINE, msinfoKey, QStringLiteral("PATH"),
+        registry->setString(HKEY_LOCAL_MACHINE, msinfoKeyText, QStringLiteral("PATH"),
                             QStringLiteral("/opt/tools/sysinfo"), true);
         registry->setString(HKEY_LOCAL_MACHINE, locationKey, QStringLiteral("MSINFO"),
                             QStringLiteral("/opt/tools/sysinfo"), false);
         QString a = QStringLiteral("old"), b = QStringLiteral("old");
-        QVERIFY(GetKeyValue(HKEY_LOCAL_MACHINE, msinfoKey, QStringLiteral("PATH"), a));
+        QVERIFY(GetKeyValue(HKEY_LOCAL_MACHINE, msinfoKeyText, QStringLiteral("PATH"), a));
         QVERIFY(GetKeyValue(HKEY_LOCAL_MACHINE, locationKey, QStringLiteral("MSINFO"), b));
         QCOMPARE(a, QStringLiteral("/opt/tools/sysinfo"));
         QCOMPARE(b, a);
         // Names are matched without regard to case, as the registry does.
         QString c;
-        QVERIFY(GetKeyValue(HKEY_LOCAL_MACHINE, msinfoKey.toLower(), QStringLiteral("path"), c));
+        QVERIFY(GetKeyValue(HKEY_LOCAL_MACHINE, msinfoKeyText.toLower(), QStringLiteral("path"), c));
         QCOMPARE(c, a);
         QCOMPARE(registry->openKeyCount(), 0);
     }
@@ -79,14 +80,14 @@ private Q_SLOTS:
     {
         // 1023 characters and the terminator fill the 1024 bytes exactly.
         const QString fits(1023, QLatin1Char('x'));
-        registry->setString(HKEY_LOCAL_MACHINE, msinfoKey, QStringLiteral("PATH"), fits);
+        registry->setString(HKEY_LOCAL_MACHINE, msinfoKeyText, QStringLiteral("PATH"), fits);
         QString value;
-        QVERIFY(GetKeyValue(HKEY_LOCAL_MACHINE, msinfoKey, QStringLiteral("PATH"), value));
+        QVERIFY(GetKeyValue(HKEY_LOCAL_MACHINE, msinfoKeyText, QStringLiteral("PATH"), value));
         QCOMPARE(value, fits);
 
-        registry->setString(HKEY_LOCAL_MACHINE, msinfoKey, QStringLiteral("PATH"), fits + 'x');
+        registry->setString(HKEY_LOCAL_MACHINE, msinfoKeyText, QStringLiteral("PATH"), fits + 'x');
         value = QStringLiteral("previous");
-        QVERIFY(!GetKeyValue(HKEY_LOCAL_MACHINE, msinfoKey, QStringLiteral("PATH"), value));
+        QVERIFY(!GetKeyValue(HKEY_LOCAL_MACHINE, msinfoKeyText, QStringLiteral("PATH"), value));
         QCOMPARE(value, QString());
         QCOMPARE(registry->openKeyCount(), 0); // closed after the failed query
     }
@@ -119,19 +120,19 @@ private Q_SLOTS:
 
     void missingKeyOrValue()
     {
-        registry->addKey(HKEY_LOCAL_MACHINE, msinfoKey);
+        registry->addKey(HKEY_LOCAL_MACHINE, msinfoKeyText);
         QString value = QStringLiteral("old");
-        QVERIFY(!GetKeyValue(HKEY_LOCAL_MACHINE, msinfoKey, QStringLiteral("PATH"), value));
+        QVERIFY(!GetKeyValue(HKEY_LOCAL_MACHINE, msinfoKeyText, QStringLiteral("PATH"), value));
         QCOMPARE(value, QString());
         value = QStringLiteral("old");
-        QVERIFY(!GetKeyValue(HKEY_CURRENT_USER, msinfoKey, QStringLiteral("PATH"), value));
+        QVERIFY(!GetKeyValue(HKEY_CURRENT_USER, msinfoKeyText, QStringLiteral("PATH"), value));
         QCOMPARE(value, QString());
         QCOMPARE(registry->openKeyCount(), 0);
     }
 
     void startsThePathFromTheRegistry()
     {
-        registry->setString(HKEY_LOCAL_MACHINE, msinfoKey, QStringLiteral("PATH"),
+        registry->setString(HKEY_LOCAL_MACHINE, msinfoKeyText, QStringLiteral("PATH"),
                             QStringLiteral("/usr/bin/some tool"));
         StartSysInfo();
         QCOMPARE(started, QStringList{QStringLiteral("/usr/bin/some tool")});
@@ -140,8 +141,8 @@ private Q_SLOTS:
 
     void failedStartShowsTheMessage()
     {
-        registry->setString(HKEY_LOCAL_MACHINE, msinfoKey, QStringLiteral("PATH"), QString());
-        SystemInfo::setLauncher({}); // the real start, which refuses an empty path
+        registry->setString(HKEY_LOCAL_MACHINE, msinfoKeyText, QStringLiteral("PATH"), QString());
+        SystemInfo::launcher().set({}); // the real start, which refuses an empty path
         StartSysInfo();
         QCOMPARE(messages, QStringList{QStringLiteral("System Information Is Unavailable At This Time")});
     }
@@ -181,7 +182,7 @@ private Q_SLOTS:
     {
         StartSysInfo();
         QCOMPARE(messages.size(), 1);
-        Registry::setBackend(std::make_shared<BrokenRegistry>());
+        Registry::backend().set(std::make_shared<BrokenRegistry>());
         StartSysInfo();
         QCOMPARE(messages.size(), 2);
         QVERIFY(started.isEmpty());
@@ -199,8 +200,8 @@ private Q_SLOTS:
         file.close();
         file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-        registry->setString(HKEY_LOCAL_MACHINE, msinfoKey, QStringLiteral("PATH"), script);
-        SystemInfo::setLauncher({});
+        registry->setString(HKEY_LOCAL_MACHINE, msinfoKeyText, QStringLiteral("PATH"), script);
+        SystemInfo::launcher().set({});
         StartSysInfo();
         QVERIFY(messages.isEmpty());
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo::exists(marker), 5000);
@@ -208,19 +209,19 @@ private Q_SLOTS:
 
     void systemRegistryFindsTheInstalledProgram()
     {
-        Registry::setBackend(nullptr);
+        Registry::backend().set(nullptr);
         const QString beside =
             QDir(QCoreApplication::applicationDirPath()).filePath(Registry::systemInfoProgramName());
         const bool installed = QFileInfo(beside).isExecutable();
         QString path, folder;
-        QCOMPARE(GetKeyValue(HKEY_LOCAL_MACHINE, msinfoKey, QStringLiteral("PATH"), path), installed);
+        QCOMPARE(GetKeyValue(HKEY_LOCAL_MACHINE, msinfoKeyText, QStringLiteral("PATH"), path), installed);
         QCOMPARE(GetKeyValue(HKEY_LOCAL_MACHINE, locationKey, QStringLiteral("MSINFO"), folder), installed);
         if (installed) {
             QCOMPARE(path, beside);
-            QCOMPARE(SystemInfo::joinPath(folder, Registry::systemInfoProgramName()), beside);
+            QCOMPARE(Paths::join(folder, Registry::systemInfoProgramName()), beside);
         }
         QString other;
-        QVERIFY(!GetKeyValue(HKEY_CURRENT_USER, msinfoKey, QStringLiteral("PATH"), other));
+        QVERIFY(!GetKeyValue(HKEY_CURRENT_USER, msinfoKeyText, QStringLiteral("PATH"), other));
     }
 };
 

@@ -2,7 +2,7 @@
 // fifty times, leaves the program's own heap where it was.
 
 #include "browser/browser_window.h"
-#include "platform/web_engine.h"
+#include "engine/web_engine.h"
 #include "support/fake_engine.h"
 #include "support/test_main.h"
 #include "support/windows.h"
@@ -56,7 +56,7 @@ private Q_SLOTS:
     void frameAloneKeepsNothing()
     {
         // The window without the engine: our own widgets, menus, banners and handlers.
-        auto previous = WebEngines::setFactory([](QWidget *parent) { return new FakeEngine(parent); });
+        auto previous = WebEngines::factory().set([](QWidget *parent) { return new FakeEngine(parent); });
         for (int i = 0; i < 5; ++i)
             fakeCycle();
         const qint64 start = heapInUse();
@@ -64,13 +64,13 @@ private Q_SLOTS:
             fakeCycle();
         const qint64 growth = heapInUse() - start;
         qInfo("frame alone: %+lld KiB after 50 (%+lld bytes a cycle)", growth / 1024, growth / 50);
-        WebEngines::setFactory(previous);
+        WebEngines::factory().set(previous);
         QVERIFY2(growth < 50 * 4 * 1024, "more than 4 KiB kept per window");
     }
 
     void fiftyNewWindowsComeAndGo()
     {
-        Browser *first = Browser::showFirst();
+        Browser *first = BrowserWindows::showFirst();
         QSignalSpy done(first->WebBrowser1, &WebEngine::DownloadComplete);
         QVERIFY(done.wait(15000));
         for (int i = 0; i < 5; ++i) // caches of the engine and the toolkit fill up first
@@ -86,7 +86,7 @@ private Q_SLOTS:
         const qint64 growth = heapInUse() - start;
         qInfo("heap in use after 5 warm-up cycles: %lld KiB; after 50 more: %+lld KiB (%+lld bytes a cycle)",
               start / 1024, growth / 1024, growth / 50);
-        QCOMPARE(Browser::count(), 1);
+        QCOMPARE(BrowserWindows::count(), 1);
         // The engine's own heap in this process wanders by some tens of KiB a cycle; a window
         // kept alive would cost far more than this.
         QVERIFY2(growth < 50 * 100 * 1024, "more than 100 KiB kept per window");

@@ -2,7 +2,7 @@
 // The output is deterministic and committed under resources/banners/; a test checks that
 // this program still reproduces it byte for byte.
 
-#include "platform/swf/writer.h"
+#include "tools/swf_writer/writer.h"
 
 #include <QDir>
 #include <QFile>

@@ -4,7 +4,7 @@
 // text is longer than the buffer, and every key opened is closed again.
 
 #include "dialogs/system_info.h"
-#include "platform/registry.h"
+#include "dialogs/registry.h"
 
 #include <QRegularExpression>
 #include <cstddef>
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size < 2)
         return 0;
     static const auto registry = std::make_shared<Registry::MemoryRegistry>();
-    static const bool installed = (Registry::setBackend(registry), true);
+    static const bool installed = (Registry::backend().set(registry), true);
     (void)installed;
     registry->clear();
 

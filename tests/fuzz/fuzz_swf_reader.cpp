@@ -1,9 +1,9 @@
 // libFuzzer target for the movie reader: any input is either refused with PlatformError or
 // read into a movie whose first and last frames then draw without fault.
 
-#include "platform/failure.h"
-#include "platform/swf/reader.h"
-#include "platform/swf/renderer.h"
+#include "common/failure.h"
+#include "banner/swf/reader.h"
+#include "banner/swf/renderer.h"
 
 #include <QImage>
 #include <QPainter>

@@ -1,6 +1,6 @@
 #include "support/fake_engine.h"
 
-#include "platform/failure.h"
+#include "common/failure.h"
 
 FakeEngine::FakeEngine(QWidget *parent) : m_control(new QWidget(parent))
 {
@@ -18,7 +18,7 @@ QList<FakeEngine *> &FakeEngine::all()
 
 void FakeEngine::install()
 {
-    WebEngines::setFactory([](QWidget *parent) { return new FakeEngine(parent); });
+    WebEngines::factory().set([](QWidget *parent) { return new FakeEngine(parent); });
 }
 
 void FakeEngine::record(const QString &member, const QString &call)
@@ -35,9 +35,9 @@ void FakeEngine::GoHome() { record(QStringLiteral("GoHome"), QStringLiteral("GoH
 void FakeEngine::GoSearch() { record(QStringLiteral("GoSearch"), QStringLiteral("GoSearch")); }
 void FakeEngine::Stop() { record(QStringLiteral("Stop"), QStringLiteral("Stop")); }
 
-void FakeEngine::ExecWB(int commandId, int option)
+void FakeEngine::ExecWB(ExecCommand commandId, int option)
 {
-    record(QStringLiteral("ExecWB"), QStringLiteral("ExecWB(%1,%2)").arg(commandId).arg(option));
+    record(QStringLiteral("ExecWB"), QStringLiteral("ExecWB(%1,%2)").arg(int(commandId)).arg(option));
 }
 
 void FakeEngine::setOffline(bool offline)

@@ -2,7 +2,7 @@
 // A scripted engine: records every call, raises events on demand and fails any member
 // it is told to.
 
-#include "platform/web_engine.h"
+#include "engine/web_engine.h"
 
 #include <QSet>
 #include <QStringList>
@@ -21,7 +21,7 @@ public:
     void GoHome() override;
     void GoSearch() override;
     void Stop() override;
-    void ExecWB(int commandId, int option) override;
+    void ExecWB(ExecCommand commandId, int option) override;
     void setOffline(bool offline) override;
     bool Offline() const override { return m_offline; }
     void setRegisterAsBrowser(bool registered) override;
@@ -30,6 +30,9 @@ public:
     bool Busy() const override;
     void setWidth(int twips) override;
     void setHeight(int twips) override;
+
+    // Raises NewWindow2 as a page would; returns the engine the window handed back.
+    WebEngine *requestNewWindow() { return NewWindow2(); }
 
     // Every call in order, e.g. "Navigate(x)", "ExecWB(22,0)", "RegisterAsBrowser=true".
     QStringList calls;

@@ -1,12 +1,12 @@
 #pragma once
 // Answers the engine's print dialog the way its "Print to File" would: a PDF at the path.
 
-#include "platform/page_commands.h"
+#include "common/modal.h"
 
 #include <QPrintDialog>
 #include <QPrinter>
 
-inline PageCommands::DialogRunner printToFile(const QString &pdf)
+inline Modal::Runner printToFile(const QString &pdf)
 {
     return [pdf](QDialog *dialog) {
         auto *print = qobject_cast<QPrintDialog *>(dialog);

@@ -1,7 +1,7 @@
 #pragma once
 // main() for a Qt Test executable: the same process set-up as the program.
 
-#include "platform/environment.h"
+#include "app/program.h"
 
 #include <QApplication>
 #include <QTest>
@@ -9,15 +9,15 @@
 #define QUILLON_TEST_MAIN(TestClass)                                                              \
     int main(int argc, char **argv)                                                               \
     {                                                                                             \
-        Environment::prepareProcess();                                                            \
+        Program::prepareProcess();                                                            \
         QApplication app(argc, argv);                                                             \
-        Environment::prepareApplication(app);                                                     \
+        Program::prepareApplication(app);                                                     \
         int result = 0;                                                                           \
         {                                                                                         \
             TestClass tc;                                                                         \
             QTEST_SET_MAIN_SOURCE_PATH                                                            \
             result = QTest::qExec(&tc, argc, argv);                                               \
         }                                                                                         \
-        Environment::shutdown();                                                                  \
+        Program::shutdown();                                                                  \
         return result;                                                                            \
     }

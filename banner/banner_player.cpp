@@ -1,0 +1,217 @@
+#include "banner/banner_player.h"
+
+#include "common/failure.h"
+#include "banner/swf/reader.h"
+#include "banner/swf/renderer.h"
+#include "common/twips.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QRasterWindow>
+#include <QResizeEvent>
+#include <QTimerEvent>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Drawn frames are kept only while they stay this small; a huge banner draws each paint.
+constexpr qint64 maxCacheBytes = 16 * 1024 * 1024;
+
+QString resourcePath(BannerMovie movie)
+{
+    switch (movie) {
+    case BannerMovie::Busy: return QStringLiteral(":/banners/quillonspot1.swf");
+    case BannerMovie::Idle: return QStringLiteral(":/banners/quillonspot2.swf");
+    case BannerMovie::About: return QStringLiteral(":/banners/arotate.swf");
+    }
+    return {};
+}
+
+} // namespace
+
+// The banner's own small window: it shows the current frame and nothing else.
+class BannerSurface : public QRasterWindow {
+public:
+    explicit BannerSurface(BannerPlayer *player) : m_player(player) {}
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        m_player->drawFrame(painter);
+    }
+
+private:
+    BannerPlayer *m_player;
+};
+
+BannerPlayer::BannerPlayer(BannerMovie movie, QWidget *parent) : QWidget(parent), m_movie(movie)
+{
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    m_surface = new BannerSurface(this);
+    m_surfaceHost = QWidget::createWindowContainer(m_surface, this);
+    m_surfaceHost->setContextMenuPolicy(Qt::NoContextMenu);
+    m_surfaceHost->setFocusPolicy(Qt::NoFocus);
+    QFile file(resourcePath(movie));
+    if (file.open(QIODevice::ReadOnly) && file.size() <= Swf::maxMovieBytes)
+        loadMovie(file.readAll());
+}
+
+BannerPlayer::~BannerPlayer() = default;
+
+void BannerPlayer::showFrame()
+{
+    // Only the surface: updating the widget itself would redraw the whole window again.
+    // grab() still shows the current frame, as it paints the widget afresh.
+    if (m_surface)
+        static_cast<QRasterWindow *>(m_surface)->update();
+    else
+        update();
+}
+
+void BannerPlayer::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (m_surfaceHost)
+        m_surfaceHost->setGeometry(rect());
+}
+
+bool BannerPlayer::loadMovie(const QByteArray &data)
+{
+    m_frames.clear();
+    m_frame = 0;
+    try {
+        m_swf = std::make_unique<Swf::Movie>(Swf::readMovie(data));
+    } catch (const PlatformError &) {
+        m_swf.reset(); // shown black
+    }
+    updateTimer();
+    showFrame();
+    return m_swf != nullptr;
+}
+
+void BannerPlayer::Play()
+{
+    m_playing = true;
+    updateTimer();
+}
+
+void BannerPlayer::StopPlay()
+{
+    m_playing = false;
+    updateTimer();
+}
+
+bool BannerPlayer::isPlaying() const { return m_playing; }
+
+void BannerPlayer::moveLeft(int twips) { move(Twips::toPixels(twips), y()); }
+
+QString BannerPlayer::Movie() const
+{
+    switch (m_movie) {
+    case BannerMovie::Busy: return QStringLiteral("c:\\aaa\\quillon\\browser\\quillonspot1.swf");
+    case BannerMovie::Idle: return QStringLiteral("c:\\aaa\\quillon\\browser\\quillonspot2.swf");
+    case BannerMovie::About: return QStringLiteral("c:\\aaa\\QUILLON\\BROWSER\\arotate.SWF");
+    }
+    return {};
+}
+
+int BannerPlayer::TotalFrames() const { return m_swf ? m_swf->frameCount() : 0; }
+
+void BannerPlayer::GotoFrame(int frame)
+{
+    if (frame < 0 || frame >= TotalFrames())
+        return;
+    m_frame = frame;
+    showFrame();
+    Q_EMIT frameChanged(m_frame);
+}
+
+QSize BannerPlayer::sizeHint() const
+{
+    return m_swf ? m_swf->stagePixels() : QSize(Twips::toPixels(735), Twips::toPixels(525));
+}
+
+// Runs only while there is something to animate that can be seen.
+void BannerPlayer::updateTimer()
+{
+    const bool wanted = m_playing && isVisible() && TotalFrames() > 1;
+    if (!wanted) {
+        m_timer.stop();
+        return;
+    }
+    if (!m_timer.isActive()) {
+        const double rate = std::clamp(m_swf->frameRate, 1.0, 60.0);
+        m_timer.start(static_cast<int>(std::lround(1000.0 / rate)), Qt::PreciseTimer, this);
+    }
+}
+
+void BannerPlayer::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    updateTimer();
+}
+
+void BannerPlayer::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    m_timer.stop();
+}
+
+void BannerPlayer::timerEvent(QTimerEvent *event)
+{
+    if (event->timerId() != m_timer.timerId()) {
+        QWidget::timerEvent(event);
+        return;
+    }
+    if (!isVisible()) { // hidden without a hide event reaching us (e.g. an ancestor)
+        m_timer.stop();
+        return;
+    }
+    m_frame = (m_frame + 1) % TotalFrames(); // the movie loops
+    showFrame();
+    Q_EMIT frameChanged(m_frame);
+}
+
+const QPixmap &BannerPlayer::frame(int index)
+{
+    const qreal dpr = devicePixelRatioF();
+    if (m_frameSize != size() || m_frameDpr != dpr) {
+        m_frames.assign(size_t(TotalFrames()), QPixmap());
+        m_frameSize = size();
+        m_frameDpr = dpr;
+    }
+    QPixmap &pixmap = m_frames[size_t(index)];
+    if (pixmap.isNull()) {
+        pixmap = QPixmap(QSize(std::lround(width() * dpr), std::lround(height() * dpr)));
+        pixmap.setDevicePixelRatio(dpr);
+        QPainter painter(&pixmap);
+        Swf::renderFrame(painter, *m_swf, index, QRectF(rect()), Qt::black);
+    }
+    return pixmap;
+}
+
+void BannerPlayer::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    drawFrame(painter);
+}
+
+void BannerPlayer::drawFrame(QPainter &painter)
+{
+    if (!m_swf || width() <= 0 || height() <= 0) {
+        painter.fillRect(rect(), Qt::black);
+        return;
+    }
+    const qreal dpr = devicePixelRatioF();
+    const qint64 bytes = qint64(width() * dpr) * qint64(height() * dpr) * 4 * TotalFrames();
+    if (bytes > maxCacheBytes) {
+        m_frames.clear();
+        m_frameSize = QSize();
+        Swf::renderFrame(painter, *m_swf, m_frame, QRectF(rect()), Qt::black);
+        return;
+    }
+    painter.drawPixmap(0, 0, frame(m_frame));
+}

@@ -1,0 +1,68 @@
+// The engine's events mirrored in the window: status text, banners, caption, new windows.
+// A new engine event gets its handler here and its connection in connectEngineEvents.
+
+#include "browser/browser_window.h"
+
+#include "browser/status_bar.h"
+#include "common/connect_guarded.h"
+#include "banner/banner_player.h"
+#include "engine/web_engine.h"
+
+#include <QComboBox>
+
+void Browser::connectEngineEvents()
+{
+    WebEngine *engine = WebBrowser1;
+    connectGuarded(engine, &WebEngine::DownloadBegin, this, &Browser::WebBrowser1_DownloadBegin);
+    connectGuarded(engine, &WebEngine::DownloadComplete, this, &Browser::WebBrowser1_DownloadComplete);
+    connectGuarded(engine, &WebEngine::ProgressChange, this, &Browser::WebBrowser1_ProgressChange);
+    connectGuarded(engine, &WebEngine::TitleChange, this, &Browser::WebBrowser1_TitleChange);
+    connectGuarded(engine, &WebEngine::NavigateComplete2, this, &Browser::WebBrowser1_NavigateComplete2);
+    // The engine needs the new window's engine before the request returns: a call, not a signal.
+    engine->setNewWindow2Handler([this]() -> WebEngine * {
+        WebEngine *ppDisp = nullptr;
+        bool cancel = false;
+        unguarded([&] { WebBrowser1_NewWindow2(&ppDisp, &cancel); });
+        return cancel ? nullptr : ppDisp;
+    });
+}
+
+void Browser::WebBrowser1_DownloadBegin()
+{
+    StatusBar1->setPanelText(QStringLiteral("Downloading Site  ") + ComboURL->currentText());
+    ShockwaveFlash1->setVisible(true);
+    ShockwaveFlash2->setVisible(false);
+}
+
+void Browser::WebBrowser1_DownloadComplete()
+{
+    StatusBar1->setPanelText(QStringLiteral("Complete Download  ") + ComboURL->currentText());
+    ShockwaveFlash2->setVisible(true);
+    ShockwaveFlash1->setVisible(false);
+    ShockwaveFlash1->StopPlay();
+}
+
+void Browser::WebBrowser1_ProgressChange(int progress, int progressMax)
+{
+    Q_UNUSED(progress);
+    Q_UNUSED(progressMax);
+    if (WebBrowser1->Busy())
+        ShockwaveFlash1->Play();
+    else
+        ShockwaveFlash1->StopPlay();
+}
+
+void Browser::WebBrowser1_TitleChange(const QString &text)
+{
+    setWindowTitle(text + QStringLiteral("   --  Quillon 's Browser"));
+}
+
+void Browser::WebBrowser1_NewWindow2(WebEngine **ppDisp, bool *Cancel)
+{
+    Q_UNUSED(Cancel); // left as it is: the engine goes on into the new window
+    auto *window = new Browser;
+    window->ensureLoaded(); // reaching its engine loads the window first
+    window->WebBrowser1->setRegisterAsBrowser(true);
+    *ppDisp = window->WebBrowser1->Object();
+    window->setVisible(true);
+}

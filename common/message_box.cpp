@@ -1,0 +1,22 @@
+#include "common/message_box.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
+
+namespace MessageBox {
+namespace {
+void showBox(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+    box.exec();
+}
+} // namespace
+
+Override<Sink> &sink()
+{
+    static Override<Sink> current(showBox);
+    return current;
+}
+
+void show(const QString &text) { sink()(text); }
+} // namespace MessageBox

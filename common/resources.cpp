@@ -1,0 +1,9 @@
+#include "common/resources.h"
+
+#include <QtGlobal>
+
+static void initResources() { Q_INIT_RESOURCE(resources); }
+
+namespace Resources {
+void init() { initResources(); }
+} // namespace Resources

@@ -1,0 +1,38 @@
+#include "engine/qtwebengine/engine_profile.h"
+
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+
+namespace {
+QWebEngineProfile *&instance()
+{
+    static QWebEngineProfile *profile = nullptr;
+    return profile;
+}
+} // namespace
+
+namespace EngineProfile {
+
+QWebEngineProfile *profile()
+{
+    QWebEngineProfile *&p = instance();
+    if (!p) {
+        p = new QWebEngineProfile(); // no storage name: off the record
+        p->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+        p->setPersistentCookiesPolicy(QWebEngineProfile::NoPersistentCookies);
+        QWebEngineSettings *settings = p->settings();
+        // Pop-ups only in answer to a user's action: Chromium's blocker then stops the rest.
+        settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
+        settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
+        settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+    }
+    return p;
+}
+
+void release()
+{
+    delete instance();
+    instance() = nullptr;
+}
+
+} // namespace EngineProfile

@@ -1,0 +1,32 @@
+#include "engine/qtwebengine/environment.h"
+
+#include "engine/qtwebengine/engine_profile.h"
+#include "engine/qtwebengine/qt_web_engine.h"
+
+#include <QCoreApplication>
+#include <QLoggingCategory>
+#include <cstdio>
+#include <unistd.h>
+
+namespace Environment {
+
+void prepareProcess()
+{
+    // Chromium refuses to run its sandbox as root; an ordinary user keeps it.
+    if (geteuid() == 0) {
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        std::fputs("quillon: running as root, so the web engine's sandbox is off\n", stderr);
+    }
+    // Chromium's own diagnostics (GPU set-up on virtual displays and the like) are not for
+    // the user's terminal; fatal errors still show.
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--log-level=3");
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // The engine reports its GL set-up at every start; that is not for the user.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
+}
+
+void prepareApplication() { WebEngines::factory().set(&QtWebEngine::create); }
+
+void shutdown() { EngineProfile::release(); }
+
+} // namespace Environment

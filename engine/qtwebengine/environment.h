@@ -1,0 +1,11 @@
+#pragma once
+// The engine's process set-up, shared by the program and its tests.
+
+namespace Environment {
+// Before the QApplication exists: Chromium's flags and the sandbox decision.
+void prepareProcess();
+// Once it exists: makes this backend the engine of every new browser window.
+void prepareApplication();
+// After the event loop: releases what the engine still holds, pages before their profile.
+void shutdown();
+} // namespace Environment

@@ -1,0 +1,240 @@
+#include "engine/qtwebengine/page_commands.h"
+
+#include "common/failure.h"
+#include "common/modal.h"
+#include "engine/engine_host.h"
+#include "engine/qtwebengine/page_facts_reader.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QMimeDatabase>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTimer>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineView>
+
+namespace {
+
+struct SaveFilter {
+    const char *label;
+    const char *suffix;
+    QWebEngineDownloadRequest::SavePageFormat format;
+};
+
+const SaveFilter kSaveFilters[] = {
+    {"Web Page, HTML only (*.html *.htm)", "html", QWebEngineDownloadRequest::SingleHtmlSaveFormat},
+    {"Web Page, complete (*.html *.htm)", "html", QWebEngineDownloadRequest::CompleteHtmlSaveFormat},
+    {"Web Archive, single file (*.mhtml *.mht)", "mhtml", QWebEngineDownloadRequest::MimeHtmlSaveFormat},
+};
+
+std::optional<PageCommands::SaveTarget> askWithFileDialog(QWidget *parent, const QString &suggestedPath)
+{
+    QFileDialog dialog(parent, QObject::tr("Save Web Page"));
+    dialog.setAcceptMode(QFileDialog::AcceptSave); // asks before replacing a file
+    QStringList labels;
+    for (const SaveFilter &f : kSaveFilters)
+        labels << QObject::tr(f.label);
+    dialog.setNameFilters(labels);
+    dialog.setDefaultSuffix(QStringLiteral("html"));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, labels](const QString &filter) {
+        const int i = int(labels.indexOf(filter));
+        dialog.setDefaultSuffix(QString::fromLatin1(kSaveFilters[qMax(0, i)].suffix));
+    });
+    dialog.selectFile(suggestedPath);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    const int i = qMax(0, int(labels.indexOf(dialog.selectedNameFilter())));
+    return PageCommands::SaveTarget{dialog.selectedFiles().constFirst(), kSaveFilters[i].format};
+}
+
+// A file name made from the page's title, in the user's documents folder.
+QString suggestedSavePath(const QWebEnginePage *page)
+{
+    QString name = page->title().simplified();
+    name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral(" "));
+    name = name.simplified();
+    if (name.isEmpty())
+        name = QFileInfo(page->url().path()).completeBaseName();
+    if (name.isEmpty())
+        name = QStringLiteral("page");
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty() || !QDir(folder).exists())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(name.left(120) + QStringLiteral(".html"));
+}
+
+} // namespace
+
+PageCommands::PageCommands(QWebEngineView *view, QObject *parent)
+    : QObject(parent), m_view(view), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
+{
+    // Rasterised printing needs no more than this to look sharp; more only costs memory.
+    m_printer->setResolution(300);
+}
+
+PageCommands::~PageCommands() = default;
+
+Override<PageCommands::SaveQuestion> &PageCommands::saveQuestion()
+{
+    static Override<SaveQuestion> current(askWithFileDialog);
+    return current;
+}
+
+QUrl PageCommands::loadedUrl() const
+{
+    if (!m_view || !m_view->page())
+        throw PlatformError(tr("The web engine has no page"));
+    const QUrl url = m_view->page()->url();
+    if (url.isEmpty() || url == QUrl(QStringLiteral("about:blank")))
+        throw PlatformError(tr("No page is loaded"));
+    return url;
+}
+
+QWidget *PageCommands::dialogParent() const { return m_view ? m_view->window() : nullptr; }
+
+void PageCommands::save() { saveAs(); }
+
+void PageCommands::saveAs()
+{
+    loadedUrl();
+    const std::optional<SaveTarget> target = saveQuestion()(dialogParent(), suggestedSavePath(m_view->page()));
+    if (!target || target->path.isEmpty())
+        return; // cancelled
+    saveTo(*target);
+}
+
+void PageCommands::saveTo(const SaveTarget &target)
+{
+    QPointer<PageCommands> alive(this);
+    QPointer<QWebEnginePage> page = m_view->page();
+    const QString path = QFileInfo(target.path).absoluteFilePath();
+    const QDateTime started = QDateTime::currentDateTime().addSecs(-2);
+    QEventLoop loop;
+    QPointer<QWebEngineDownloadRequest> request;
+    // The profile is shared: take only the save of this page that was just started.
+    connect(page->profile(), &QWebEngineProfile::downloadRequested, &loop,
+            [&](QWebEngineDownloadRequest *download) {
+                if (request || !download->isSavePageDownload() || download->page() != page)
+                    return;
+                request = download;
+                download->accept();
+                if (download->isFinished())
+                    loop.quit();
+                else
+                    connect(download, &QWebEngineDownloadRequest::isFinishedChanged, &loop, &QEventLoop::quit);
+            });
+    QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
+    page->save(path, target.format);
+    if (!request || !request->isFinished())
+        loop.exec();
+    if (!alive || !page)
+        throw PlatformError(tr("The page was closed while it was being saved"));
+    if (!request)
+        throw PlatformError(tr("The page could not be saved to %1").arg(path));
+    if (request->state() != QWebEngineDownloadRequest::DownloadCompleted) {
+        const QString reason = request->interruptReasonString();
+        request->cancel();
+        throw PlatformError(tr("The page could not be saved to %1: %2").arg(path, reason));
+    }
+    // The engine reports a save it could not write as completed: check the file itself.
+    const QFileInfo written(path);
+    if (!written.isFile() || written.size() == 0 || written.lastModified() < started)
+        throw PlatformError(tr("The page could not be saved to %1").arg(path));
+}
+
+void PageCommands::pageSetup()
+{
+    // With no printer installed the printer writes PDF, and Qt's page set-up dialog then warns
+    // that it "cannot be used on non-native printers", although it works: keep that off the console.
+    static QtMessageHandler previous = nullptr;
+    previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+        if (!text.startsWith(QLatin1String("QPageSetupDialog: Cannot be used on non-native printers")))
+            previous(type, context, text);
+    });
+    QPageSetupDialog dialog(m_printer.get(), dialogParent());
+    qInstallMessageHandler(previous);
+    Modal::run(&dialog); // the dialog writes the choice into the printer on OK
+}
+
+void PageCommands::print()
+{
+    loadedUrl();
+    QPrintDialog dialog(m_printer.get(), dialogParent());
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    if (Modal::run(&dialog) != QDialog::Accepted)
+        return;
+    printInto(m_printer.get(),
+              m_printer->outputFormat() == QPrinter::PdfFormat && !m_printer->outputFileName().isEmpty());
+}
+
+void PageCommands::printInto(QPrinter *printer, bool toFile)
+{
+    QPointer<PageCommands> alive(this);
+    QPointer<QWebEnginePage> page = m_view->page();
+    QEventLoop loop;
+    bool finished = false;
+    bool success = false;
+    auto done = [&](bool ok) {
+        finished = true;
+        success = ok;
+        loop.quit();
+    };
+    QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
+    // Outlives the branch below: the slot that compares with it runs inside loop.exec().
+    const QString path = printer->outputFileName();
+    if (toFile) {
+        // To a file: the engine writes the PDF itself, with real text instead of pictures.
+        connect(page.data(), &QWebEnginePage::pdfPrintingFinished, &loop,
+                [&](const QString &file, bool ok) {
+                    if (file == path)
+                        done(ok);
+                });
+        page->printToPdf(path, printer->pageLayout(), printer->pageRanges());
+    } else {
+        connect(m_view.data(), &QWebEngineView::printFinished, &loop, done);
+        m_view->print(printer);
+    }
+    if (!finished)
+        loop.exec();
+    if (!alive || !page)
+        throw PlatformError(tr("The page was closed while it was being printed"));
+    if (!success)
+        throw PlatformError(finished ? tr("The page could not be printed") : tr("Printing took too long"));
+}
+
+void PageCommands::printPreview()
+{
+    loadedUrl();
+    QPrintPreviewDialog dialog(m_printer.get(), dialogParent());
+    dialog.setWindowTitle(tr("Print Preview"));
+    dialog.resize(820, 900);
+    connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter *printer) {
+        // The preview paints the pages itself, whatever file the printer was set to; a page
+        // that fails to render leaves the preview empty rather than closing it.
+        resumeNext([&] { printInto(printer, false); });
+    });
+    Modal::run(&dialog);
+}
+
+void PageCommands::properties()
+{
+    const QUrl url = loadedUrl();
+    EngineHost::showProperties()(dialogParent(), PageFactsReader::read(m_view->page(), url));
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The engine's commands on the page a view shows: save, save as, page set-up, print,
+// print preview and properties, each with the engine's own dialogs. A command that cannot
+// be carried out (nothing loaded, the save or print failed) throws PlatformError; a
+// dialog the user cancels is not a failure and does nothing.
+
+#include "common/override.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWebEngineDownloadRequest>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QDialog;
+class QPrinter;
+class QWebEngineView;
+class QWidget;
+
+class PageCommands : public QObject {
+    Q_OBJECT
+public:
+    explicit PageCommands(QWebEngineView *view, QObject *parent = nullptr);
+    ~PageCommands() override;
+
+    void save();
+    void saveAs();
+    void pageSetup();
+    void print();
+    void printPreview();
+    void properties();
+
+    // Paper, orientation and margins chosen in page set-up; print and preview use them.
+    QPrinter *printer() const { return m_printer.get(); }
+
+    // Where and how to save: the answer to the file-name question.
+    struct SaveTarget {
+        QString path;
+        QWebEngineDownloadRequest::SavePageFormat format;
+    };
+    // Asks for the file name; no value means the user cancelled. Tests replace it.
+    using SaveQuestion = std::function<std::optional<SaveTarget>(QWidget *parent, const QString &suggestedPath)>;
+    static Override<SaveQuestion> &saveQuestion();
+
+    // How long a save or print may take before it counts as failed.
+    static constexpr int kTimeoutMs = 120000;
+
+private:
+    void saveTo(const SaveTarget &target);
+    // Waits until done; toFile writes the printer's PDF file with text, otherwise pages are rasterised.
+    void printInto(QPrinter *printer, bool toFile);
+    QUrl loadedUrl() const;
+    QWidget *dialogParent() const;
+
+    QPointer<QWebEngineView> m_view;
+    std::unique_ptr<QPrinter> m_printer;
+};

@@ -1,0 +1,161 @@
+#include "engine/qtwebengine/qt_web_engine.h"
+
+#include "engine/qtwebengine/engine_profile.h"
+#include "engine/qtwebengine/error_pages.h"
+#include "common/failure.h"
+#include "engine/qtwebengine/request_policy.h"
+#include "engine/qtwebengine/page_commands.h"
+
+#include <QDir>
+#include <QWebEngineHistory>
+#include <QWebEnginePage>
+#include <QWebEngineView>
+
+// Hands new-window requests to the engine, which asks its window for a page to fill.
+class EnginePage : public QWebEnginePage {
+public:
+    EnginePage(QtWebEngine *engine, QObject *parent)
+        : QWebEnginePage(EngineProfile::profile(), parent), m_engine(engine)
+    {
+    }
+
+protected:
+    QWebEnginePage *createWindow(WebWindowType) override { return m_engine->createWindow(); }
+    // A page's console is the page author's business, not the user's terminal.
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &, int,
+                                  const QString &) override
+    {
+    }
+
+private:
+    QtWebEngine *m_engine;
+};
+
+QtWebEngine::QtWebEngine(QWidget *parent)
+    : m_view(new QWebEngineView(parent))
+{
+    setParent(m_view); // the view belongs to the window, the engine object to the view
+    m_page = new EnginePage(this, m_view);
+    m_requests = new RequestPolicy(m_page);
+    m_page->setUrlRequestInterceptor(m_requests);
+    m_view->setPage(m_page);
+    m_commands = new PageCommands(m_view, this);
+    m_view->setContextMenuPolicy(Qt::DefaultContextMenu);
+    connectPage();
+}
+
+QtWebEngine::~QtWebEngine() = default;
+
+QWidget *QtWebEngine::control() { return m_view; }
+QWebEnginePage *QtWebEngine::page() const { return m_page; }
+
+const QUrl &QtWebEngine::homeUrl()
+{
+    static const QUrl url(QStringLiteral("qrc:/pages/home.html"));
+    return url;
+}
+
+const QUrl &QtWebEngine::searchUrl()
+{
+    static const QUrl url(QStringLiteral("qrc:/pages/search.html"));
+    return url;
+}
+
+void QtWebEngine::connectPage()
+{
+    connect(m_page, &QWebEnginePage::loadStarted, this, [this] {
+        m_busy = true;
+        Q_EMIT DownloadBegin();
+    });
+    connect(m_page, &QWebEnginePage::loadProgress, this,
+            [this](int progress) { Q_EMIT ProgressChange(progress, 100); });
+    connect(m_page, &QWebEnginePage::loadFinished, this, &QtWebEngine::pageLoaded);
+    connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &QtWebEngine::rendererGone);
+    connect(m_page, &QWebEnginePage::titleChanged, this,
+            [this](const QString &title) { Q_EMIT TitleChange(title); });
+    connect(m_page, &QWebEnginePage::urlChanged, this,
+            [this](const QUrl &url) { Q_EMIT NavigateComplete2(this, url.toString()); });
+}
+
+void QtWebEngine::pageLoaded(bool ok)
+{
+    m_busy = false;
+    Q_EMIT DownloadComplete();
+    // Offline, the engine's generic "blocked" page would not say why.
+    const QUrl url = m_page->requestedUrl();
+    if (!ok && Offline() && RequestPolicy::needsNetwork(url))
+        m_page->setHtml(offlineErrorPage(url), url);
+}
+
+void QtWebEngine::rendererGone()
+{
+    // The window stays; the page area explains and offers the page again. No reload of our
+    // own: a page that kills its renderer every time would loop.
+    const QUrl url = m_page->url();
+    if (m_busy) {
+        m_busy = false;
+        Q_EMIT DownloadComplete();
+    }
+    m_page->setHtml(crashErrorPage(url), url);
+}
+
+void QtWebEngine::Navigate(const QString &address)
+{
+    const QUrl url = QUrl::fromUserInput(address, QDir::currentPath(), QUrl::AssumeLocalFile);
+    if (!url.isValid())
+        throw PlatformError(QStringLiteral("Invalid address: %1").arg(address.left(200)));
+    // Script typed or pasted into the address box would run inside whatever page is shown.
+    if (url.scheme() == QLatin1String("javascript"))
+        throw PlatformError(QStringLiteral("Script addresses are not loaded"));
+    m_page->load(url);
+}
+
+void QtWebEngine::GoBack()
+{
+    if (!m_page->history()->canGoBack())
+        throw PlatformError(QStringLiteral("There is no previous page"));
+    m_page->history()->back();
+}
+
+void QtWebEngine::GoForward()
+{
+    if (!m_page->history()->canGoForward())
+        throw PlatformError(QStringLiteral("There is no next page"));
+    m_page->history()->forward();
+}
+
+void QtWebEngine::GoHome() { m_page->load(homeUrl()); }
+void QtWebEngine::GoSearch() { m_page->load(searchUrl()); }
+void QtWebEngine::Stop() { m_page->triggerAction(QWebEnginePage::Stop); }
+
+WebEngine *QtWebEngine::create(QWidget *parent) { return new QtWebEngine(parent); }
+
+void QtWebEngine::ExecWB(ExecCommand commandId, int option)
+{
+    if (option != ExecDoDefault)
+        throw PlatformError(QStringLiteral("Unsupported option %1").arg(option));
+    switch (commandId) {
+    case ExecCommand::Copy: m_page->triggerAction(QWebEnginePage::Copy); return;
+    case ExecCommand::Paste: m_page->triggerAction(QWebEnginePage::Paste); return;
+    case ExecCommand::SelectAll: m_page->triggerAction(QWebEnginePage::SelectAll); return;
+    case ExecCommand::Refresh: m_page->triggerAction(QWebEnginePage::Reload); return;
+    case ExecCommand::Save: m_commands->save(); return;
+    case ExecCommand::SaveAs: m_commands->saveAs(); return;
+    case ExecCommand::Print: m_commands->print(); return;
+    case ExecCommand::PrintPreview: m_commands->printPreview(); return;
+    case ExecCommand::PageSetup: m_commands->pageSetup(); return;
+    case ExecCommand::Properties: m_commands->properties(); return;
+    }
+    throw PlatformError(QStringLiteral("Unknown command %1").arg(int(commandId)));
+}
+
+void QtWebEngine::setOffline(bool offline) { m_requests->setOffline(offline); }
+bool QtWebEngine::Offline() const { return m_requests->isOffline(); }
+
+QString QtWebEngine::LocationURL() const { return m_page->url().toString(); }
+
+QWebEnginePage *QtWebEngine::createWindow()
+{
+    auto *engine = qobject_cast<QtWebEngine *>(NewWindow2());
+    return engine ? engine->page() : nullptr;
+}

@@ -1,0 +1,57 @@
+#pragma once
+// The web engine on Qt WebEngine: one view and one page in the shared off-the-record profile.
+
+#include "engine/web_engine.h"
+
+class RequestPolicy;
+class PageCommands;
+class QWebEnginePage;
+class QWebEngineView;
+
+class QtWebEngine : public WebEngine {
+    Q_OBJECT
+public:
+    explicit QtWebEngine(QWidget *parent);
+    ~QtWebEngine() override;
+
+    QWidget *control() override;
+
+    void Navigate(const QString &address) override;
+    void GoBack() override;
+    void GoForward() override;
+    void GoHome() override;
+    void GoSearch() override;
+    void Stop() override;
+    void ExecWB(ExecCommand commandId, int option) override;
+
+    void setOffline(bool offline) override;
+    bool Offline() const override;
+    void setRegisterAsBrowser(bool registered) override { m_registered = registered; }
+    bool RegisterAsBrowser() const override { return m_registered; }
+
+    QString LocationURL() const override;
+    bool Busy() const override { return m_busy; }
+
+    QWebEngineView *view() const { return m_view; }
+    QWebEnginePage *page() const;
+
+    // The backend's factory: what the program makes every browser window's engine with.
+    static WebEngine *create(QWidget *parent);
+
+    static const QUrl &homeUrl();
+    static const QUrl &searchUrl();
+
+private:
+    friend class EnginePage;
+    QWebEnginePage *createWindow();
+    void connectPage();
+    void pageLoaded(bool ok);
+    void rendererGone();
+
+    QWebEngineView *m_view;
+    QWebEnginePage *m_page;
+    RequestPolicy *m_requests;
+    PageCommands *m_commands;
+    bool m_busy = false;
+    bool m_registered = false;
+};
