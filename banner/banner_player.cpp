@@ -4,9 +4,11 @@
 #include "banner/swf/reader.h"
 #include "banner/swf/renderer.h"
 #include "common/twips.h"
+#include "banner/x11_frames.h"
 
 #include <QFile>
 #include <QPainter>
+#include <QPlatformSurfaceEvent>
 #include <QRasterWindow>
 #include <QResizeEvent>
 #include <QTimerEvent>
@@ -35,11 +37,23 @@ class BannerSurface : public QRasterWindow {
 public:
     explicit BannerSurface(BannerPlayer *player) : m_player(player) {}
 
+    // The same frames kept by the X server, when it can show them directly. They belong to
+    // the native window and go with it.
+    std::unique_ptr<X11Frames> serverFrames;
+
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
         m_player->drawFrame(painter);
+    }
+    bool event(QEvent *event) override
+    {
+        if (event->type() == QEvent::PlatformSurface
+            && static_cast<QPlatformSurfaceEvent *>(event)->surfaceEventType()
+                   == QPlatformSurfaceEvent::SurfaceAboutToBeDestroyed)
+            serverFrames.reset();
+        return QRasterWindow::event(event);
     }
 
 private:
@@ -61,14 +75,37 @@ BannerPlayer::BannerPlayer(BannerMovie movie, QWidget *parent) : QWidget(parent)
 
 BannerPlayer::~BannerPlayer() = default;
 
+QWindow *BannerPlayer::surface() const { return m_surface; }
+
 void BannerPlayer::showFrame()
 {
+    if (showOnServer())
+        return;
     // Only the surface: updating the widget itself would redraw the whole window again.
     // grab() still shows the current frame, as it paints the widget afresh.
     if (m_surface)
-        static_cast<QRasterWindow *>(m_surface)->update();
+        m_surface->update();
     else
         update();
+}
+
+// A frame already on the server costs one copy request: no paint, no wake-up to flush it.
+bool BannerPlayer::showOnServer()
+{
+    if (!m_swf || !m_surface || !m_surface->handle() || !m_surface->isExposed() || !cacheable())
+        return false;
+    std::unique_ptr<X11Frames> &frames = m_surface->serverFrames;
+    if (!frames)
+        frames = std::make_unique<X11Frames>(m_surface);
+    if (!frames->isReady())
+        return false;
+    const QPixmap &picture = frame(m_frame); // may forget the server's frames if the size changed
+    if (!frames->has(m_frame))
+        frames->store(m_frame, picture.toImage());
+    if (!frames->has(m_frame))
+        return false;
+    frames->show(m_frame);
+    return true;
 }
 
 void BannerPlayer::resizeEvent(QResizeEvent *event)
@@ -182,6 +219,8 @@ const QPixmap &BannerPlayer::frame(int index)
         m_frames.assign(size_t(TotalFrames()), QPixmap());
         m_frameSize = size();
         m_frameDpr = dpr;
+        if (m_surface && m_surface->serverFrames)
+            m_surface->serverFrames->clear();
     }
     QPixmap &pixmap = m_frames[size_t(index)];
     if (pixmap.isNull()) {
@@ -205,13 +244,17 @@ void BannerPlayer::drawFrame(QPainter &painter)
         painter.fillRect(rect(), Qt::black);
         return;
     }
-    const qreal dpr = devicePixelRatioF();
-    const qint64 bytes = qint64(width() * dpr) * qint64(height() * dpr) * 4 * TotalFrames();
-    if (bytes > maxCacheBytes) {
+    if (!cacheable()) {
         m_frames.clear();
         m_frameSize = QSize();
         Swf::renderFrame(painter, *m_swf, m_frame, QRectF(rect()), Qt::black);
         return;
     }
     painter.drawPixmap(0, 0, frame(m_frame));
+}
+
+bool BannerPlayer::cacheable() const
+{
+    const qreal dpr = devicePixelRatioF();
+    return qint64(width() * dpr) * qint64(height() * dpr) * 4 * TotalFrames() <= maxCacheBytes;
 }

@@ -20,6 +20,7 @@ enum class BannerMovie {
 };
 
 class QPainter;
+class BannerSurface;
 class QWindow;
 
 class BannerPlayer : public QWidget {
@@ -64,6 +65,8 @@ public:
     bool loadMovie(const QByteArray &data);
     bool hasMovie() const { return m_swf != nullptr; }
     bool timerActive() const { return m_timer.isActive(); }
+    // The small native window the frames are shown in.
+    QWindow *surface() const;
 
     QSize sizeHint() const override;
 
@@ -84,10 +87,12 @@ private:
     void showFrame();
     void drawFrame(QPainter &painter);
     const QPixmap &frame(int index);
+    bool cacheable() const;
+    bool showOnServer();
 
     // Frames go to a small raster window of their own: inside a window that holds the web
     // engine, a widget's repaint would redraw the whole window through OpenGL at every frame.
-    QWindow *m_surface = nullptr;
+    BannerSurface *m_surface = nullptr;
     QWidget *m_surfaceHost = nullptr;
 
     BannerMovie m_movie;

@@ -6,7 +6,9 @@
 
 #include "banner/banner_player.h"
 
+#include <QScreen>
 #include <QSignalSpy>
+#include <QWindow>
 #include <QTest>
 
 namespace {
@@ -133,6 +135,36 @@ private Q_SLOTS:
         QVERIFY(!player->timerActive());
         player->show();
         QVERIFY(player->timerActive());
+    }
+
+    // What reaches the screen is the frame the banner is on, also when the X server shows it
+    // from its own copy, and also after a resize.
+    void screenShowsTheCurrentFrame()
+    {
+        QWidget window;
+        window.resize(200, 100);
+        auto *player = new BannerPlayer(BannerMovie::Busy, &window);
+        player->setGeometry(10, 10, 49, 35);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        for (const QSize size : {QSize(49, 35), QSize(98, 70)}) {
+            player->resize(size);
+            QSignalSpy frames(player, &BannerPlayer::frameChanged);
+            QVERIFY(frames.wait(1000) && frames.wait(1000)); // drawn by the clock, twice
+            player->StopPlay();
+            player->GotoFrame((player->CurrentFrame() + 7) % player->TotalFrames());
+            QTest::qWait(100);
+            const QImage expected = player->grab().toImage().convertToFormat(QImage::Format_RGB32);
+            QWindow *surface = player->surface();
+            QVERIFY(surface);
+            const QImage shown = QGuiApplication::primaryScreen()
+                                     ->grabWindow(surface->winId())
+                                     .toImage()
+                                     .convertToFormat(QImage::Format_RGB32);
+            QCOMPARE(shown.size(), expected.size());
+            QCOMPARE(shown, expected);
+            player->Play();
+        }
     }
 
     // Frames drawn for one size are not reused at another.
