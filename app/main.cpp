@@ -4,11 +4,11 @@
 #include "app/application.h"
 #include "app/splash_window.h"
 #include "browser/browser_window.h"
+#include "app/warm_start.h"
 #include "engine/qtwebengine/engine_profile.h"
 #include "app/program.h"
 
 #include <QPointer>
-#include <QTimer>
 
 namespace {
 QtMessageHandler defaultHandler = nullptr;
@@ -36,9 +36,7 @@ int main(int argc, char **argv)
                      &QApplication::quit, Qt::QueuedConnection);
 
     (new frmSplash)->show();
-    // The engine takes longer to start than anything of ours: let it start while the splash
-    // is up, so the first window shows its page sooner. Nothing on screen changes.
-    QTimer::singleShot(200, &app, [] { EngineProfile::profile(); });
+    WarmStart::begin(&app);
     const int status = QApplication::exec();
 
     // Pages go before the profile that holds them.

@@ -151,6 +151,8 @@ class Bench:
             self.fail("ours", proc, "the home page never showed")
             return self.stop(proc)
         self.record("ours", "first_window", first)
+        self.record("ours", "tick_to_window", first - SPLASH_SECONDS)
+        self.record("ours", "shown_to_loaded", loaded - first)
         self.record("ours", "load", loaded)
         self.record("ours", "load_nosplash", loaded - SPLASH_SECONDS)
         window = self._find(PAGE_TITLE + OURS_SUFFIX)

@@ -33,13 +33,19 @@ BrowserWindows *BrowserWindows::instance()
 
 Browser *BrowserWindows::first() { return instance()->m_first; }
 
-Browser *BrowserWindows::showFirst()
+Browser *BrowserWindows::prepareFirst()
 {
     BrowserWindows *self = instance();
     if (!self->m_first)
         self->m_first = new Browser;
-    self->m_first->show();
     return self->m_first;
+}
+
+Browser *BrowserWindows::showFirst()
+{
+    Browser *window = prepareFirst();
+    window->show();
+    return window;
 }
 
 Browser *BrowserWindows::firstOrCreate()

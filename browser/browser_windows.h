@@ -17,6 +17,8 @@ public:
     static Browser *first();
     // Start-up: creates the first window if it does not exist yet and shows it.
     static Browser *showFirst();
+    // Builds the first window ahead of time, hidden: showing it (showFirst) then only loads it.
+    static Browser *prepareFirst();
     // For the dialogs that act on the first window: brings it back (new and shown) if closed.
     static Browser *firstOrCreate();
     // Browser windows alive now.

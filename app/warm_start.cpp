@@ -1,0 +1,36 @@
+#include "app/warm_start.h"
+
+#include "browser/browser_windows.h"
+#include "browser/browser_window.h"
+#include "common/twips.h"
+#include "engine/qtwebengine/engine_warmer.h"
+#include "engine/web_engine.h"
+
+#include <QTimer>
+
+namespace {
+// After the splash has painted; the window is built well before the tick.
+constexpr int engineStartMs = 200;
+constexpr int latestBuildMs = 1100;
+
+void buildFirstWindow()
+{
+    if (BrowserWindows::first())
+        return;
+    Browser *window = BrowserWindows::prepareFirst();
+    // The off-screen page has done its work once the window has its own.
+    QObject::connect(window->WebBrowser1, &WebEngine::DownloadComplete, window, [] { EngineWarmer::release(); },
+                     Qt::SingleShotConnection);
+}
+} // namespace
+
+namespace WarmStart {
+void begin(QObject *context)
+{
+    QTimer::singleShot(engineStartMs, context, [] {
+        // The window's page area at its design size.
+        EngineWarmer::start(Twips::rect(0, 1200, 8415, 4440).size(), buildFirstWindow);
+    });
+    QTimer::singleShot(latestBuildMs, context, buildFirstWindow);
+}
+} // namespace WarmStart
