@@ -1,6 +1,8 @@
-// The address box, the address list, the toolbar and the engine's events, on a scripted engine.
+// The address box, the address list, the toolbar and its keys, and the engine's events, on a
+// scripted engine.
 
 #include "browser/address_history.h"
+#include "browser/browser_keys.h"
 #include "browser/browser_window.h"
 #include "browser/status_bar.h"
 #include "banner/banner_player.h"
@@ -30,6 +32,21 @@ class TestBrowserNavigation : public QObject {
         for (int i = 0; i < window->ComboURL->count(); ++i)
             list << window->ComboURL->itemText(i);
         return list;
+    }
+
+    // The window's keys work while it is the active window (no window manager activates it here).
+    static void activate(Browser *browser)
+    {
+        browser->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(browser));
+        browser->WebBrowser1->control()->setFocus();
+    }
+    // Presses keys in the page area, where the focus is when a window opens.
+    QStringList callsOf(QKeyCombination key)
+    {
+        engine->calls.clear();
+        QTest::keyClick(window->WebBrowser1->control(), key.key(), key.keyboardModifiers());
+        return engine->calls;
     }
 
 private Q_SLOTS:
@@ -194,6 +211,63 @@ private Q_SLOTS:
         QCOMPARE(window->windowTitle(), caption);
         QVERIFY(engine->calls.isEmpty());
         delete newWindow;
+    }
+
+    void keysPressTheirToolbarButtons()
+    {
+        activate(window);
+        // Back and Stop are disabled until the first Go: their keys do nothing either.
+        QCOMPARE(callsOf(Qt::ALT | Qt::Key_Left), QStringList());
+        QCOMPARE(callsOf(Qt::Key_Escape), QStringList());
+        QCOMPARE(callsOf(Qt::ALT | Qt::Key_Right), QStringList({"GoForward"}));
+        QCOMPARE(callsOf(Qt::Key_F5), QStringList({"ExecWB(22,0)"}));
+        QCOMPARE(callsOf(Qt::CTRL | Qt::Key_R), QStringList({"ExecWB(22,0)"}));
+        window->Go_Click();
+        QCOMPARE(callsOf(Qt::ALT | Qt::Key_Left), QStringList({"GoBack"}));
+        QCOMPARE(callsOf(Qt::Key_Escape), QStringList({"Stop"}));
+        // The buttons' policy holds: nothing to go back to is no message.
+        engine->failing << QStringLiteral("GoBack");
+        QCOMPARE(callsOf(Qt::ALT | Qt::Key_Left), QStringList({"GoBack"}));
+        QVERIFY(m_uncaught.isEmpty());
+        // Existing shortcuts keep their meaning.
+        QCOMPARE(callsOf(Qt::CTRL | Qt::Key_A), QStringList({"ExecWB(17,0)"}));
+    }
+
+    void addressKeysSelectTheAddress()
+    {
+        activate(window);
+        window->ComboURL->setEditText(QStringLiteral("http://example.com/"));
+        for (QKeyCombination key : {Qt::CTRL | Qt::Key_L, Qt::ALT | Qt::Key_D, QKeyCombination(Qt::Key_F6)}) {
+            window->WebBrowser1->control()->setFocus();
+            QTest::keyClick(window->WebBrowser1->control(), key.key(), key.keyboardModifiers());
+            QTRY_VERIFY(window->ComboURL->lineEdit()->hasFocus());
+            QCOMPARE(window->ComboURL->lineEdit()->selectedText(), QStringLiteral("http://example.com/"));
+            QVERIFY(window->Paste->isEnabled()); // the address box's focus handler ran
+        }
+    }
+
+    void zoomKeysZoomOnlyTheirWindow()
+    {
+        QScopedPointer<Browser> other(new Browser);
+        other->show();
+        FakeEngine *otherEngine = FakeEngine::all().last();
+        activate(other.get());
+        QTest::keyClick(other->WebBrowser1->control(), Qt::Key_Minus, Qt::ControlModifier);
+        QCOMPARE(otherEngine->zoomFactor(), 0.9);
+
+        activate(window);
+        const QList<std::pair<QKeyCombination, double>> steps = {
+            {Qt::CTRL | Qt::Key_Equal, 1.1}, {Qt::CTRL | Qt::Key_Plus, 1.25},
+            {Qt::CTRL | Qt::Key_Minus, 1.1}, {Qt::CTRL | Qt::Key_0, 1.0}, {Qt::CTRL | Qt::Key_Minus, 0.9}};
+        for (const auto &[key, factor] : steps) {
+            QTest::keyClick(window->WebBrowser1->control(), key.key(), key.keyboardModifiers());
+            QCOMPARE(engine->zoomFactor(), factor);
+        }
+        QCOMPARE(otherEngine->calls.filter(QStringLiteral("Zoom")), QStringList({"Zoom=0.9"}));
+        // The ends hold.
+        QCOMPARE(BrowserKeys::zoomedIn(5.0), 5.0);
+        QCOMPARE(BrowserKeys::zoomedOut(0.25), 0.25);
+        QCOMPARE(BrowserKeys::zoomedIn(1.03), 1.1);
     }
 };
 
