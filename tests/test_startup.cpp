@@ -1,17 +1,14 @@
-// Start-up: the splash window gives way to the first browser window after 1.5 s, then the
-// addresses of the command line open as if typed.
+// Start-up: the splash window gives way to the first browser window after 1.5 s; the command
+// line gives the addresses to open then (the program's own test opens them).
 
 #include "app/command_line.h"
 #include "app/splash_window.h"
-#include "app/start_up.h"
 #include "browser/browser_window.h"
 #include "support/fake_engine.h"
 #include "support/test_main.h"
 #include "support/windows.h"
 
-#include <QComboBox>
 #include <QElapsedTimer>
-#include <QToolButton>
 #include <QLabel>
 #include <QPointer>
 #include <QScreen>
@@ -73,23 +70,6 @@ private Q_SLOTS:
         QVERIFY(CommandLine::helpText().startsWith(QStringLiteral("Usage: quillon [ADDRESS...]\n")));
         QCOMPARE(CommandLine::versionText(), QStringLiteral("Quillon's Browser 1.0.0\n"));
         QCOMPARE(CommandLine::refuseUnknown(plain), std::nullopt);
-    }
-
-    void addressesOpenOnceTheFirstWindowIsUp()
-    {
-        StartUp::begin({QStringLiteral("example.com"), QStringLiteral("two words")});
-        QTRY_COMPARE_WITH_TIMEOUT(BrowserWindows::count(), 2, 5000);
-        Browser *first = BrowserWindows::first();
-        auto *firstEngine = qobject_cast<FakeEngine *>(first->WebBrowser1);
-        // The load sequence first, then the address as if typed and GO pressed.
-        QCOMPARE(firstEngine->calls, QStringList({"RegisterAsBrowser=true", "GoHome", "Navigate(example.com)"}));
-        QCOMPARE(first->ComboURL->currentText(), QStringLiteral("example.com"));
-        QVERIFY(first->toolbarButton(1)->isEnabled());
-        FakeEngine *second = FakeEngine::all().last();
-        QVERIFY(second != firstEngine);
-        QCOMPARE(second->calls.filter(QStringLiteral("Navigate")), QStringList({"Navigate(two words)"}));
-        QVERIFY(second->control()->window()->isVisible());
-        deleteAllBrowsers();
     }
 };
 
