@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace {
@@ -20,9 +21,13 @@ QTemporaryDir *&settingsFolder()
 
 // What the toolkit keeps for itself (the file dialog's recent folders and the like) lives in a
 // folder of the run's own and goes with it: nothing of a run is written to the user's home.
+// In the user's runtime folder, which the system empties at logout, should the run be killed.
 void keepToolkitSettingsForTheRun()
 {
-    settingsFolder() = new QTemporaryDir(QDir::tempPath() + QStringLiteral("/quillon-settings-XXXXXX"));
+    QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (base.isEmpty())
+        base = QDir::tempPath();
+    settingsFolder() = new QTemporaryDir(base + QStringLiteral("/quillon-settings-XXXXXX"));
     if (!settingsFolder()->isValid())
         return;
     for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
