@@ -1,11 +1,12 @@
-// Quillon's Browser: the splash window first, then the first browser window. The program
-// takes no arguments and reads no settings; it ends when its last browser window closes.
+// Quillon's Browser: the splash window first, then the first browser window and the addresses
+// given on the command line. The program reads no settings; it ends when its last browser
+// window closes, or on SIGTERM or SIGINT.
 
 #include "app/application.h"
-#include "app/splash_window.h"
+#include "app/command_line.h"
+#include "app/start_up.h"
 #include "browser/browser_window.h"
 #include "app/warm_start.h"
-#include "engine/qtwebengine/engine_profile.h"
 #include "app/program.h"
 
 #include <QPointer>
@@ -24,10 +25,16 @@ void withoutEngineRepeats(QtMsgType type, const QMessageLogContext &context, con
 
 int main(int argc, char **argv)
 {
+    if (const std::optional<int> status = CommandLine::answerAtOnce(argc, argv))
+        return *status;
     defaultHandler = qInstallMessageHandler(withoutEngineRepeats);
     Program::prepareProcess();
     Application app(argc, argv);
+    const CommandLine::Parsed command = CommandLine::parse(QApplication::arguments().mid(1));
+    if (const std::optional<int> status = CommandLine::refuseUnknown(command))
+        return *status;
     Program::prepareApplication(app);
+    StartUp::endOnSignals();
 
     // The splash closes before the first browser window exists: Qt's own last-window rule
     // would end the program in that gap.
@@ -35,7 +42,7 @@ int main(int argc, char **argv)
     QObject::connect(BrowserWindows::instance(), &BrowserWindows::allClosed, &app,
                      &QApplication::quit, Qt::QueuedConnection);
 
-    (new frmSplash)->show();
+    StartUp::begin(command.addresses);
     WarmStart::begin(&app);
     const int status = QApplication::exec();
 

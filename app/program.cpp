@@ -5,15 +5,48 @@
 #include "engine/qtwebengine/environment.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFont>
 #include <QIcon>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+namespace {
+QTemporaryDir *&settingsFolder()
+{
+    static QTemporaryDir *folder = nullptr;
+    return folder;
+}
+
+// What the toolkit keeps for itself (the file dialog's recent folders and the like) lives in a
+// folder of the run's own and goes with it: nothing of a run is written to the user's home.
+// In the user's runtime folder, which the system empties at logout, should the run be killed.
+void keepToolkitSettingsForTheRun()
+{
+    QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (base.isEmpty())
+        base = QDir::tempPath();
+    settingsFolder() = new QTemporaryDir(base + QStringLiteral("/quillon-settings-XXXXXX"));
+    if (!settingsFolder()->isValid())
+        return;
+    for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, settingsFolder()->path());
+}
+} // namespace
 
 namespace Program {
 
-void prepareProcess() { Environment::prepareProcess(); }
+void prepareProcess()
+{
+    Environment::prepareProcess();
+    // Compiled shaders would be cached in the user's home; compiling them again costs little.
+    QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+}
 
 void prepareApplication(QApplication &app)
 {
+    keepToolkitSettingsForTheRun();
     Resources::init();
     QApplication::setApplicationName(QStringLiteral("Quillon's Browser"));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
@@ -38,6 +71,11 @@ void prepareApplication(QApplication &app)
     EngineDialogs::install();
 }
 
-void shutdown() { Environment::shutdown(); }
+void shutdown()
+{
+    Environment::shutdown();
+    delete settingsFolder();
+    settingsFolder() = nullptr;
+}
 
 } // namespace Program

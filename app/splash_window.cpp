@@ -98,4 +98,5 @@ void frmSplash::Timer1_Timer()
     Timer1->stop();
     close();
     BrowserWindows::showFirst();
+    Q_EMIT handedOver();
 }

@@ -26,6 +26,10 @@ public:
     void Form_Load();
     void Timer1_Timer();
 
+Q_SIGNALS:
+    // The tick has shown the first browser window.
+    void handedOver();
+
 private:
     QLabel *addLabel(const char *name, const QString &text, const QFont &font, const QColor &background,
                      int left, int top, int width, int height, Qt::Alignment alignment);

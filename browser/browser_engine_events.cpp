@@ -54,7 +54,10 @@ void Browser::WebBrowser1_ProgressChange(int progress, int progressMax)
 
 void Browser::WebBrowser1_TitleChange(const QString &text)
 {
-    setWindowTitle(text + QStringLiteral("   --  Quillon 's Browser"));
+    // Qt reads "[*]" as the place of its modified-window mark; doubled, it shows as written.
+    QString title = text;
+    title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    setWindowTitle(title + QStringLiteral("   --  Quillon 's Browser"));
 }
 
 void Browser::WebBrowser1_NewWindow2(WebEngine **ppDisp, bool *Cancel)

@@ -1,5 +1,6 @@
 #include "browser/browser_window.h"
 
+#include "browser/browser_keys.h"
 #include "browser/browser_windows.h"
 #include "browser/status_bar.h"
 #include "common/connect_guarded.h"
@@ -43,6 +44,7 @@ Browser::Browser(QWidget *parent) : QMainWindow(parent)
     buildMenus();
     buildControls();
     buildToolbar();
+    BrowserKeys::install(this);
     connectEngineEvents();
     BrowserWindows::instance()->add(this);
     // The design's client area is 8445 x 6045 twips below the menu bar.

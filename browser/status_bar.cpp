@@ -1,13 +1,29 @@
 #include "browser/status_bar.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
 
+namespace {
+// A frame reads as a plain panel: screen readers announce a status bar only by its role.
+QAccessibleInterface *statusBarRole(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("StatusBar") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::StatusBar);
+    return nullptr;
+}
+} // namespace
+
 StatusBar::StatusBar(QWidget *parent)
     : QFrame(parent), m_icon(new QLabel(this)), m_text(new QLabel(this))
 {
+    static const bool roleInstalled = [] {
+        QAccessible::installFactory(&statusBarRole);
+        return true;
+    }();
+    Q_UNUSED(roleInstalled);
     setFrameShape(QFrame::StyledPanel);
     setFrameShadow(QFrame::Sunken);
     setAccessibleName(QStringLiteral("StatusBar1"));

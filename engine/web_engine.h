@@ -51,6 +51,10 @@ public:
     virtual QString LocationURL() const = 0;
     virtual bool Busy() const = 0;
 
+    // The page's zoom, 1.0 at its own size; kept by this engine across its pages.
+    virtual void setZoomFactor(double factor) = 0;
+    virtual double zoomFactor() const = 0;
+
     // Size of the page area in twips; a negative value is refused.
     virtual void setWidth(int twips);
     virtual void setHeight(int twips);

@@ -232,6 +232,8 @@ def check_menus(window):
 def check_status(window, combo):
     group = "status"
     bar = find(window, "StatusBar1")
+    check(group, bar is not None and bar.getRoleName() == "status bar",
+          "StatusBar1 reads as a status bar (role %r)" % (bar.getRoleName() if bar else None))
     panel = None
     if bar is not None:
         panel = next((c for c in children(bar) if c.getRoleName() == "label"), None)

@@ -1,6 +1,8 @@
-// The address box, the address list, the toolbar and the engine's events, on a scripted engine.
+// The address box, the address list, the toolbar and its keys, and the engine's events, on a
+// scripted engine.
 
 #include "browser/address_history.h"
+#include "browser/browser_keys.h"
 #include "browser/browser_window.h"
 #include "browser/status_bar.h"
 #include "banner/banner_player.h"
@@ -12,6 +14,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <QWindow>
 
 class TestBrowserNavigation : public QObject {
     Q_OBJECT
@@ -30,6 +33,21 @@ class TestBrowserNavigation : public QObject {
         for (int i = 0; i < window->ComboURL->count(); ++i)
             list << window->ComboURL->itemText(i);
         return list;
+    }
+
+    // The window's keys work while it is the active window (no window manager activates it here).
+    static void activate(Browser *browser)
+    {
+        browser->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(browser));
+        browser->WebBrowser1->control()->setFocus();
+    }
+    // Presses keys in the page area, where the focus is when a window opens.
+    QStringList callsOf(QKeyCombination key)
+    {
+        engine->calls.clear();
+        QTest::keyClick(window->WebBrowser1->control(), key.key(), key.keyboardModifiers());
+        return engine->calls;
     }
 
 private Q_SLOTS:
@@ -177,6 +195,9 @@ private Q_SLOTS:
         QCOMPARE(window->windowTitle(), QStringLiteral("Home   --  Quillon 's Browser"));
         Q_EMIT engine->TitleChange(QString());
         QCOMPARE(window->windowTitle(), QStringLiteral("   --  Quillon 's Browser"));
+        // Not Qt's modified-window mark: the title as the page has it.
+        Q_EMIT engine->TitleChange(QStringLiteral("[*] and [*][*]"));
+        QCOMPARE(window->windowHandle()->title(), QStringLiteral("[*] and [*][*]   --  Quillon 's Browser"));
     }
 
     void newWindowRequestGetsALoadedVisibleWindow()
@@ -194,6 +215,46 @@ private Q_SLOTS:
         QCOMPARE(window->windowTitle(), caption);
         QVERIFY(engine->calls.isEmpty());
         delete newWindow;
+    }
+
+    void keysPressTheirButtonsAndReachTheAddressBox()
+    {
+        activate(window);
+        // Back and Stop are disabled until the first Go: their keys do nothing either.
+        QCOMPARE(callsOf(Qt::ALT | Qt::Key_Left) + callsOf(Qt::Key_Escape), QStringList());
+        QCOMPARE(callsOf(Qt::ALT | Qt::Key_Right), QStringList({"GoForward"}));
+        QCOMPARE(callsOf(Qt::Key_F5) + callsOf(Qt::CTRL | Qt::Key_R), QStringList({"ExecWB(22,0)", "ExecWB(22,0)"}));
+        window->Go_Click();
+        engine->failing << QStringLiteral("GoBack"); // the button's policy: no message
+        QCOMPARE(callsOf(Qt::ALT | Qt::Key_Left) + callsOf(Qt::Key_Escape), QStringList({"GoBack", "Stop"}));
+        QVERIFY(m_uncaught.isEmpty());
+        QCOMPARE(callsOf(Qt::CTRL | Qt::Key_A), QStringList({"ExecWB(17,0)"})); // as before
+
+        window->ComboURL->setEditText(QStringLiteral("http://example.com/"));
+        for (QKeyCombination key : {Qt::CTRL | Qt::Key_L, Qt::ALT | Qt::Key_D, QKeyCombination(Qt::Key_F6)}) {
+            window->WebBrowser1->control()->setFocus();
+            callsOf(key);
+            QVERIFY(window->ComboURL->lineEdit()->hasFocus());
+            QCOMPARE(window->ComboURL->lineEdit()->selectedText(), QStringLiteral("http://example.com/"));
+        }
+    }
+
+    void zoomKeysZoomOnlyTheirWindow()
+    {
+        QScopedPointer<Browser> other(new Browser);
+        other->show();
+        FakeEngine *otherEngine = FakeEngine::all().last();
+        activate(other.get());
+        QTest::keyClick(other->WebBrowser1->control(), Qt::Key_Minus, Qt::ControlModifier);
+        activate(window);
+        for (const auto &[key, factor] : {std::pair{Qt::CTRL | Qt::Key_Equal, 1.1}, {Qt::CTRL | Qt::Key_Plus, 1.25},
+                                          {Qt::CTRL | Qt::Key_Minus, 1.1}, {Qt::CTRL | Qt::Key_0, 1.0}}) {
+            callsOf(key);
+            QCOMPARE(engine->zoomFactor(), factor);
+        }
+        QCOMPARE(otherEngine->calls.filter(QStringLiteral("Zoom")), QStringList({"Zoom=0.9"}));
+        QCOMPARE(BrowserKeys::zoomedIn(5.0), 5.0); // the ends hold
+        QCOMPARE(BrowserKeys::zoomedOut(0.25), 0.25);
     }
 };
 

@@ -26,7 +26,8 @@ protected:
     {
         if (url.scheme() == QLatin1String("qrc"))
             return true;
-        if (isMainFrame && type == NavigationTypeFormSubmitted)
+        Q_UNUSED(type); // a form sent or the page replaced: both leave for the web search
+        if (isMainFrame)
             requested << url;
         return false;
     }
@@ -199,6 +200,11 @@ private Q_SLOTS:
         QCOMPARE(url.scheme(), QStringLiteral("https"));
         QCOMPARE(url.host(), QStringLiteral("duckduckgo.com"));
         QCOMPARE(url.query(QUrl::FullyEncoded), QStringLiteral("q=quill+%26+ink")); // form encoding
+
+        // Words handed to the page by the engine are filled in and, when asked to, sent on.
+        page->load(QUrl(QStringLiteral("qrc:/pages/search.html?q=quill%20%26%20ink%2B&go=1")));
+        QTRY_COMPARE_WITH_TIMEOUT(page->requested.size(), 2, 10000);
+        QCOMPARE(page->requested.constLast().query(QUrl::FullyEncoded), QStringLiteral("q=quill+%26+ink%2B"));
     }
 };
 

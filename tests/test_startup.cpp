@@ -1,5 +1,7 @@
-// Start-up: the splash window gives way to the first browser window after 1.5 s.
+// Start-up: the splash window gives way to the first browser window after 1.5 s; the command
+// line gives the addresses to open then (the program's own test opens them).
 
+#include "app/command_line.h"
 #include "app/splash_window.h"
 #include "browser/browser_window.h"
 #include "support/fake_engine.h"
@@ -54,6 +56,20 @@ private Q_SLOTS:
         QCOMPARE(allClosed.size(), 0); // no moment where the program had no window to live for
         deleteAllBrowsers();
         QCOMPARE(allClosed.size(), 1);
+    }
+
+    void commandLineGivesAddressesAndOptions()
+    {
+        const CommandLine::Parsed plain = CommandLine::parse({"http://a/", "b c", "-", "--", "--help", "-x"});
+        QCOMPARE(plain.addresses, QStringList({"http://a/", "b c", "-", "--help", "-x"}));
+        QVERIFY(!plain.help && !plain.version && plain.unknownOptions.isEmpty());
+        const CommandLine::Parsed options = CommandLine::parse({"-v", "x", "--help", "--nope"});
+        QVERIFY(options.help && options.version);
+        QCOMPARE(options.unknownOptions, QStringList({"--nope"}));
+        QCOMPARE(options.addresses, QStringList({"x"}));
+        QVERIFY(CommandLine::helpText().startsWith(QStringLiteral("Usage: quillon [ADDRESS...]\n")));
+        QCOMPARE(CommandLine::versionText(), QStringLiteral("Quillon's Browser 1.0.0\n"));
+        QCOMPARE(CommandLine::refuseUnknown(plain), std::nullopt);
     }
 };
 

@@ -47,3 +47,22 @@ QString crashErrorPage(const QUrl &url)
                              .arg(shown(url)) +
                          again);
 }
+
+QString malformedAddressPage(const QString &text)
+{
+    return errorPage(QStringLiteral("Address not valid"), QStringLiteral("This address is not valid"),
+                     QStringLiteral("<p>No page can be loaded from <code>%1</code>: it is not a web address "
+                                    "or a file path.</p><p>Check the address for a typing mistake, for "
+                                    "example a missing bracket or slash, and try again.</p>")
+                         .arg(text.left(2000).toHtmlEscaped()));
+}
+
+QString noProgramPage(const QUrl &url)
+{
+    return errorPage(QStringLiteral("No program for this address"),
+                     QStringLiteral("No program opens this address"),
+                     QStringLiteral("<p>Addresses beginning with <code>%1:</code> are not shown in the browser, "
+                                    "and no other program on this computer could be started for "
+                                    "<code>%2</code>.</p>")
+                         .arg(url.scheme().toHtmlEscaped(), shown(url)));
+}

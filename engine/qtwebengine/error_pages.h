@@ -9,3 +9,7 @@ class QUrl;
 QString offlineErrorPage(const QUrl &url);
 // After the page's renderer process died: what happened, and a link to load it again.
 QString crashErrorPage(const QUrl &url);
+// In place of a typed text that is no address at all (shown literally, never rewritten).
+QString malformedAddressPage(const QString &text);
+// For an address of a scheme the browser does not show when no other program took it.
+QString noProgramPage(const QUrl &url);

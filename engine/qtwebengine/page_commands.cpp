@@ -23,6 +23,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -141,6 +142,13 @@ void PageCommands::saveTo(const SaveTarget &target)
                     connect(download, &QWebEngineDownloadRequest::isFinishedChanged, &loop, &QEventLoop::quit);
             });
     QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
+    // The engine makes the user's download folder if there is none, though it saves elsewhere:
+    // one it made, still empty, goes again.
+    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
+    const auto tidy = qScopeGuard([downloads, existed = QFileInfo::exists(downloads)] {
+        if (!existed && !downloads.isEmpty())
+            QDir().rmdir(downloads);
+    });
     page->save(path, target.format);
     if (!request || !request->isFinished())
         loop.exec();

@@ -1,11 +1,13 @@
 #include "engine/qtwebengine/qt_web_engine.h"
 
+#include "engine/qtwebengine/address_reading.h"
 #include "engine/qtwebengine/engine_profile.h"
 #include "engine/qtwebengine/error_pages.h"
 #include "common/failure.h"
 #include "engine/qtwebengine/request_policy.h"
 #include "engine/qtwebengine/page_commands.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
@@ -101,13 +103,19 @@ void QtWebEngine::rendererGone()
 
 void QtWebEngine::Navigate(const QString &address)
 {
-    const QUrl url = QUrl::fromUserInput(address, QDir::currentPath(), QUrl::AssumeLocalFile);
-    if (!url.isValid())
-        throw PlatformError(QStringLiteral("Invalid address: %1").arg(address.left(200)));
-    // Script typed or pasted into the address box would run inside whatever page is shown.
-    if (url.scheme() == QLatin1String("javascript"))
-        throw PlatformError(QStringLiteral("Script addresses are not loaded"));
-    m_page->load(url);
+    const AddressReading reading = AddressReading::read(address, QDir::currentPath(), !Offline());
+    switch (reading.kind) {
+    case AddressReading::Load: m_page->load(reading.url); return;
+    case AddressReading::Desktop:
+        if (!QDesktopServices::openUrl(reading.url))
+            m_page->setHtml(noProgramPage(reading.url), QUrl(QStringLiteral("about:blank")));
+        return;
+    case AddressReading::Malformed:
+        m_page->setHtml(malformedAddressPage(address), QUrl(QStringLiteral("about:blank")));
+        return;
+    case AddressReading::Refused: break;
+    }
+    throw PlatformError(reading.reason);
 }
 
 void QtWebEngine::GoBack()

@@ -31,6 +31,8 @@ public:
 
     QString LocationURL() const override;
     bool Busy() const override { return m_busy; }
+    void setZoomFactor(double factor) override;
+    double zoomFactor() const override;
 
     QWebEngineView *view() const { return m_view; }
     QWebEnginePage *page() const;

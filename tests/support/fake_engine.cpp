@@ -67,6 +67,12 @@ bool FakeEngine::Busy() const
     return busy;
 }
 
+void FakeEngine::setZoomFactor(double factor)
+{
+    record(QStringLiteral("Zoom"), QStringLiteral("Zoom=%1").arg(factor));
+    m_zoom = factor;
+}
+
 void FakeEngine::setWidth(int twips)
 {
     if (failing.contains(QStringLiteral("Width")))

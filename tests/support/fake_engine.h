@@ -28,6 +28,8 @@ public:
     bool RegisterAsBrowser() const override { return m_registered; }
     QString LocationURL() const override;
     bool Busy() const override;
+    void setZoomFactor(double factor) override;
+    double zoomFactor() const override { return m_zoom; }
     void setWidth(int twips) override;
     void setHeight(int twips) override;
 
@@ -52,4 +54,5 @@ private:
     QWidget *m_control;
     bool m_offline = false;
     bool m_registered = false;
+    double m_zoom = 1.0;
 };

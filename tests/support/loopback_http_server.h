@@ -1,10 +1,14 @@
 #pragma once
 // A tiny HTTP server on 127.0.0.1 for engine tests: serves fixed bodies by path and counts
-// every connection and request it sees. Never reaches beyond this machine.
+// every connection and request it sees. Never reaches beyond this machine. Given a certificate
+// and its key (PEM files), it speaks https instead.
 
 #include <QHash>
 #include <QHostAddress>
+#include <QFile>
 #include <QObject>
+#include <QSslKey>
+#include <QSslServer>
 #include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -12,12 +16,28 @@
 
 class LoopbackHttpServer : public QObject {
 public:
-    explicit LoopbackHttpServer(QObject *parent = nullptr) : QObject(parent)
+    explicit LoopbackHttpServer(QObject *parent = nullptr, const QString &certificate = QString(),
+                                const QString &key = QString())
+        : QObject(parent)
     {
-        m_server.listen(QHostAddress::LocalHost, 0);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
-                ++m_connections;
+        if (certificate.isEmpty()) {
+            m_server = new QTcpServer(this);
+        } else {
+            auto *secure = new QSslServer(this);
+            QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+            tls.setLocalCertificate(QSslCertificate::fromPath(certificate).value(0));
+            QFile keyFile(key);
+            if (keyFile.open(QIODevice::ReadOnly))
+                tls.setPrivateKey(QSslKey(&keyFile, QSsl::Rsa));
+            secure->setSslConfiguration(tls);
+            m_server = secure;
+            m_scheme = QStringLiteral("https");
+        }
+        m_server->listen(QHostAddress::LocalHost, 0);
+        connect(m_server, &QTcpServer::newConnection, this, [this] { ++m_connections; });
+        // Ready once a secure connection has finished its handshake.
+        connect(m_server, &QTcpServer::pendingConnectionAvailable, this, [this] {
+            while (QTcpSocket *socket = m_server->nextPendingConnection()) {
                 socket->setParent(this);
                 connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { answer(socket); });
                 connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
@@ -25,10 +45,10 @@ public:
         });
     }
 
-    bool isListening() const { return m_server.isListening(); }
+    bool isListening() const { return m_server->isListening(); }
     QUrl url(const QString &path) const
     {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
+        return QUrl(QStringLiteral("%1://127.0.0.1:%2%3").arg(m_scheme).arg(m_server->serverPort()).arg(path));
     }
 
     void route(const QString &path, const QByteArray &contentType, const QByteArray &body)
@@ -76,7 +96,8 @@ private:
         socket->disconnectFromHost();
     }
 
-    QTcpServer m_server;
+    QTcpServer *m_server;
+    QString m_scheme = QStringLiteral("http");
     QHash<QString, Resource> m_routes;
     QHash<QString, QUrl> m_redirects;
     QHash<QTcpSocket *, QByteArray> m_pending;

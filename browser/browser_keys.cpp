@@ -1,0 +1,76 @@
+#include "browser/browser_keys.h"
+
+#include "browser/browser_window.h"
+#include "common/connect_guarded.h"
+#include "engine/web_engine.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QToolButton>
+#include <algorithm>
+#include <iterator>
+
+namespace {
+constexpr double zoomSteps[] = {0.25, 0.33, 0.5, 0.67, 0.75, 0.8, 0.9, 1.0,
+                                1.1,  1.25, 1.5, 1.75, 2.0,  2.5, 3.0, 4.0, 5.0};
+constexpr double closeEnough = 0.005;
+
+template <typename Handler>
+void addKeys(Browser *window, const char *name, const QList<QKeySequence> &keys, Handler handler)
+{
+    auto *action = new QAction(window);
+    action->setObjectName(QString::fromLatin1(name));
+    action->setShortcuts(keys);
+    action->setShortcutContext(Qt::WindowShortcut);
+    window->addAction(action);
+    connectGuarded(action, &QAction::triggered, window, handler);
+}
+
+// A click on the button: its own handler runs, and only while the button is enabled.
+void press(Browser *window, int button) { window->toolbarButton(button)->click(); }
+
+void focusAddressBox(Browser *window)
+{
+    window->ComboURL->setFocus(Qt::ShortcutFocusReason);
+    window->ComboURL->lineEdit()->selectAll();
+}
+
+void zoom(Browser *window, double (*step)(double))
+{
+    WebEngine *engine = window->WebBrowser1;
+    engine->setZoomFactor(step ? step(engine->zoomFactor()) : 1.0);
+}
+} // namespace
+
+namespace BrowserKeys {
+
+double zoomedIn(double factor)
+{
+    const auto next = std::find_if(std::begin(zoomSteps), std::end(zoomSteps),
+                                   [factor](double s) { return s > factor + closeEnough; });
+    return next == std::end(zoomSteps) ? zoomSteps[std::size(zoomSteps) - 1] : *next;
+}
+
+double zoomedOut(double factor)
+{
+    const auto next = std::find_if(std::rbegin(zoomSteps), std::rend(zoomSteps),
+                                   [factor](double s) { return s < factor - closeEnough; });
+    return next == std::rend(zoomSteps) ? zoomSteps[0] : *next;
+}
+
+void install(Browser *w)
+{
+    addKeys(w, "keyBack", {Qt::ALT | Qt::Key_Left, Qt::Key_Back}, [w] { press(w, 1); });
+    addKeys(w, "keyForward", {Qt::ALT | Qt::Key_Right, Qt::Key_Forward}, [w] { press(w, 2); });
+    addKeys(w, "keyRefresh", {Qt::Key_F5, Qt::CTRL | Qt::Key_R, Qt::Key_Refresh}, [w] { press(w, 3); });
+    addKeys(w, "keyStop", {Qt::Key_Escape, Qt::Key_Stop}, [w] { press(w, 4); });
+    addKeys(w, "keyAddress", {Qt::CTRL | Qt::Key_L, Qt::ALT | Qt::Key_D, Qt::Key_F6},
+            [w] { focusAddressBox(w); });
+    addKeys(w, "keyZoomIn", {Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal},
+            [w] { zoom(w, &zoomedIn); });
+    addKeys(w, "keyZoomOut", {Qt::CTRL | Qt::Key_Minus}, [w] { zoom(w, &zoomedOut); });
+    addKeys(w, "keyZoomReset", {Qt::CTRL | Qt::Key_0}, [w] { zoom(w, nullptr); });
+}
+
+} // namespace BrowserKeys

@@ -1,0 +1,13 @@
+#pragma once
+// The keys every desktop browser has, beyond the menus' own shortcuts: each does what its
+// toolbar button does, through the button, so a disabled button ignores its key too.
+
+class Browser;
+
+namespace BrowserKeys {
+// Zoom steps of the page, as browsers offer them.
+double zoomedIn(double factor);
+double zoomedOut(double factor);
+// Adds the keys to a new window.
+void install(Browser *window);
+} // namespace BrowserKeys
