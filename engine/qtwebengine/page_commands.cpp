@@ -97,6 +97,12 @@ Override<PageCommands::SaveQuestion> &PageCommands::saveQuestion()
     return current;
 }
 
+Override<PageCommands::Timeout> &PageCommands::timeout()
+{
+    static Override<Timeout> current([] { return 120000; });
+    return current;
+}
+
 QUrl PageCommands::loadedUrl() const
 {
     if (!m_view || !m_view->page())
@@ -140,7 +146,7 @@ void PageCommands::saveTo(const SaveTarget &target)
                 else
                     connect(download, &QWebEngineDownloadRequest::isFinishedChanged, &loop, &QEventLoop::quit);
             });
-    QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeout()(), &loop, &QEventLoop::quit);
     page->save(path, target.format);
     if (!request || !request->isFinished())
         loop.exec();
@@ -149,7 +155,8 @@ void PageCommands::saveTo(const SaveTarget &target)
     if (!request)
         throw PlatformError(tr("The page could not be saved to %1").arg(path));
     if (request->state() != QWebEngineDownloadRequest::DownloadCompleted) {
-        const QString reason = request->interruptReasonString();
+        const bool timedOut = !request->isFinished();
+        const QString reason = timedOut ? tr("it took too long") : request->interruptReasonString();
         request->cancel();
         throw PlatformError(tr("The page could not be saved to %1: %2").arg(path, reason));
     }
@@ -157,6 +164,7 @@ void PageCommands::saveTo(const SaveTarget &target)
     const QFileInfo written(path);
     if (!written.isFile() || written.size() == 0 || written.lastModified() < started)
         throw PlatformError(tr("The page could not be saved to %1").arg(path));
+    Q_EMIT saved(path);
 }
 
 void PageCommands::pageSetup()
@@ -196,7 +204,7 @@ void PageCommands::printInto(QPrinter *printer, bool toFile)
         success = ok;
         loop.quit();
     };
-    QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeout()(), &loop, &QEventLoop::quit);
     // Outlives the branch below: the slot that compares with it runs inside loop.exec().
     const QString path = printer->outputFileName();
     if (toFile) {
