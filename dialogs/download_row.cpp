@@ -30,6 +30,9 @@ DownloadRow::DownloadRow(Download *download, QWidget *parent)
     QFont bold = m_name->font();
     bold.setBold(true);
     m_name->setFont(bold);
+    m_cancel->setObjectName(QStringLiteral("cancel"));
+    m_open->setObjectName(QStringLiteral("open"));
+    m_folder->setObjectName(QStringLiteral("folder"));
     m_bar->setTextVisible(false);
     m_bar->setMaximumHeight(12);
 

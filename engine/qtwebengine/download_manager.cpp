@@ -16,10 +16,13 @@
 namespace {
 
 using Reason = QWebEngineDownloadRequest::DownloadInterruptReason;
+// The engine's reason for a body shorter than announced; Qt's list does not name it.
+constexpr Reason kCutShort = Reason(38);
 
 QString plainReason(QWebEngineDownloadRequest *request)
 {
     switch (request->interruptReason()) {
+    case kCutShort: return QObject::tr("The connection was lost before the whole file came");
     case Reason::FileNoSpace:
     case Reason::FileTooLarge: return QObject::tr("The disk is full");
     case Reason::FileAccessDenied: return QObject::tr("The folder may not be written to");
@@ -45,8 +48,26 @@ QString plainReason(QWebEngineDownloadRequest *request)
 class EngineDownload : public Download {
 public:
     EngineDownload(QWebEngineDownloadRequest *request, const QString &target)
-        : Download(target, request->url()), m_request(request)
+        : Download(target, request->url()), m_id(request->id())
     {
+        follow(request);
+        running().insert(m_id, this);
+    }
+    ~EngineDownload() override { running().remove(m_id); }
+
+    // Running downloads by the engine's id. When the engine resumes a download by itself
+    // after a short break, it offers it again under the same id as a new request.
+    static QHash<quint32, QPointer<EngineDownload>> &running()
+    {
+        static QHash<quint32, QPointer<EngineDownload>> downloads;
+        return downloads;
+    }
+
+    void follow(QWebEngineDownloadRequest *request)
+    {
+        if (m_request)
+            m_request->disconnect(this);
+        m_request = request;
         connect(request, &QWebEngineDownloadRequest::receivedBytesChanged, this, &EngineDownload::update);
         connect(request, &QWebEngineDownloadRequest::totalBytesChanged, this, &EngineDownload::update);
         connect(request, &QWebEngineDownloadRequest::stateChanged, this, &EngineDownload::stateChanged);
@@ -82,8 +103,13 @@ private:
         }
     }
 
-    void removePartial() { QFile::remove(DownloadManager::partialPath(targetPath())); }
+    void removePartial()
+    {
+        running().remove(m_id);
+        QFile::remove(DownloadManager::partialPath(targetPath()));
+    }
 
+    quint32 m_id;
     QPointer<QWebEngineDownloadRequest> m_request;
 };
 
@@ -141,6 +167,14 @@ void DownloadManager::requested(QWebEngineDownloadRequest *request)
     // The page commands start their own saves, already accepted, and follow them themselves.
     if (request->state() != QWebEngineDownloadRequest::DownloadRequested || request->isSavePageDownload())
         return;
+    if (EngineDownload *resumed = EngineDownload::running().value(request->id()); resumed && resumed->isRunning()) {
+        const QFileInfo target(resumed->targetPath());
+        request->setDownloadDirectory(target.absolutePath());
+        request->setDownloadFileName(target.fileName());
+        request->accept();
+        resumed->follow(request);
+        return;
+    }
     QPointer<QtWebEngine> engine = QtWebEngine::forPage(request->page());
     QPointer<QWidget> window = engine ? engine->control()->window() : nullptr;
     if (engine && engine->Offline() && RequestPolicy::needsNetwork(request->url())) {
