@@ -57,15 +57,17 @@ class TestDownloads : public QObject {
     bool go(const QString &path)
     {
         QSignalSpy done(window->WebBrowser1, &WebEngine::DownloadComplete);
-        window->WebBrowser1->Navigate(server.url(path).toString());
+        window->WebBrowser1->Navigate(at(path));
         return done.wait(15000);
     }
 
-    // Starts fetching path in the window; returns the download it began, or null.
-    Download *fetch(const QString &path)
+    QString at(const QString &path) const { return server.url(path).toString(); }
+
+    // Starts fetching address in the window; returns the download it began, or null.
+    Download *fetch(const QString &address)
     {
         const qsizetype before = DownloadList::instance()->downloads().size();
-        window->WebBrowser1->Navigate(server.url(path).toString());
+        window->WebBrowser1->Navigate(address);
         if (!QTest::qWaitFor([&] { return DownloadList::instance()->downloads().size() > before; }, 15000))
             return nullptr;
         return DownloadList::instance()->downloads().constLast();
@@ -148,13 +150,13 @@ private Q_SLOTS:
     {
         // Cancel in the save dialog: nothing is written and no download is listed.
         const qsizetype listed = DownloadList::instance()->downloads().size();
-        window->WebBrowser1->Navigate(server.url("/report").toString());
+        window->WebBrowser1->Navigate(at("/report"));
         QTRY_COMPARE_WITH_TIMEOUT(m_suggested, QStringList{"report.zip"}, 15000);
         QTest::qWait(300);
         QCOMPARE(DownloadList::instance()->downloads().size(), listed);
 
         m_answer = file("saved.zip");
-        Download *download = fetch("/report");
+        Download *download = fetch(at("/report"));
         QVERIFY(download);
         QTRY_VERIFY_WITH_TIMEOUT(!download->isRunning(), 15000);
         QCOMPARE(download->state(), Download::State::Finished);
@@ -168,7 +170,7 @@ private Q_SLOTS:
     void cancellingMidwayRemovesThePartialFile()
     {
         m_answer = file("slow.bin");
-        Download *download = fetch("/slow");
+        Download *download = fetch(at("/slow"));
         QVERIFY(download);
         // The data goes to a temporary name beside the target until it is complete.
         QTRY_VERIFY_WITH_TIMEOUT(download->received() > 0 && QFile::exists(DownloadManager::partialPath(m_answer)), 15000);
@@ -183,7 +185,7 @@ private Q_SLOTS:
     void droppedConnectionFailsTheRow()
     {
         m_answer = file("cut.bin");
-        Download *download = fetch("/cut");
+        Download *download = fetch(at("/cut"));
         QVERIFY(download);
         QTRY_VERIFY_WITH_TIMEOUT(!download->isRunning(), 60000);
         QCOMPARE(m_suggested.size(), 1); // the engine's own retries ask nobody
@@ -201,13 +203,34 @@ private Q_SLOTS:
         blocker.close();
         m_answer = file("blocker/report.zip");
         QSignalSpy notices(window->WebBrowser1, &WebEngine::FileNotice);
-        Download *download = fetch("/report");
+        Download *download = fetch(at("/report"));
         QVERIFY(download);
         QCOMPARE(download->state(), Download::State::Failed);
         QTest::qWait(1000);
         QCOMPARE(notices.size(), 1);
         QVERIFY(notices.constFirst().constFirst().toString().startsWith(QStringLiteral("Download failed: report.zip")));
         QCOMPARE(files(), QStringList{"blocker"});
+    }
+
+    void offlineWindowDownloadsOnlyLocalFiles()
+    {
+        window->offline->trigger();
+        const int seen = server.requests().size();
+        m_answer = file("report.zip");
+        window->WebBrowser1->Navigate(at("/report"));
+        QTest::qWait(1500);
+        QCOMPARE(server.requests().size(), seen);
+        QCOMPARE(m_suggested, QStringList());
+
+        const QString local = dir.filePath(QStringLiteral("local.zip"));
+        QFile source(local);
+        QVERIFY(source.open(QIODevice::WriteOnly));
+        source.write(m_body);
+        source.close();
+        Download *download = fetch(local);
+        QVERIFY(download);
+        QTRY_COMPARE_WITH_TIMEOUT(download->state(), Download::State::Finished, 15000);
+        QCOMPARE(contents(m_answer), m_body);
     }
 
     void contextMenuSavePageThenSaveAsSucceedOnce()
@@ -276,7 +299,7 @@ private Q_SLOTS:
     void closingTheLastWindowAsksFirst()
     {
         m_answer = file("slow.bin");
-        Download *download = fetch("/slow");
+        Download *download = fetch(at("/slow"));
         QVERIFY(download);
         QTRY_VERIFY_WITH_TIMEOUT(download->received() > 0, 15000);
         QStringList questions;
@@ -288,10 +311,7 @@ private Q_SLOTS:
         });
         // Another window closes without a word: the download goes on in this one.
         window->New->trigger();
-        Browser *other = nullptr;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *b = qobject_cast<Browser *>(w); b && b != window)
-                other = b;
+        Browser *other = otherBrowser(window);
         QVERIFY(other && other->close());
         QCOMPARE(questions, QStringList());
         QTRY_COMPARE(BrowserWindows::count(), 1); // once it is gone, this window is the last
