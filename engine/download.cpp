@@ -14,8 +14,9 @@ void Download::cancel(const QString &why)
 {
     if (!isRunning())
         return;
-    abort();
+    // Ended first: the engine may report the cancel at once, and the reason given here stands.
     end(State::Cancelled, why.isEmpty() ? tr("Cancelled") : why);
+    abort();
 }
 
 void Download::setProgress(qint64 received, qint64 total)

@@ -163,8 +163,12 @@ private Q_SLOTS:
         QCOMPARE(files(), QStringList{"saved.zip"}); // and no temporary file
         QCOMPARE(contents(m_answer), m_body);
         QCOMPARE(window->StatusBar1->panelText(), QStringLiteral("Download complete: saved.zip"));
-        QVERIFY(SharedDialog<DownloadsWindow>::current()->isVisible());
+        DownloadsWindow *downloads = SharedDialog<DownloadsWindow>::current();
+        QVERIFY(downloads->isVisible());
         QVERIFY(rowOf(download)->statusText().startsWith(QStringLiteral("Done")));
+        downloads->close(); // it stays reachable from the window
+        window->Downloads->trigger();
+        QVERIFY(downloads->isVisible());
     }
 
     void cancellingMidwayRemovesThePartialFile()
@@ -324,6 +328,7 @@ private Q_SLOTS:
         reply = QMessageBox::Yes;
         QVERIFY(window->close());
         QCOMPARE(download->state(), Download::State::Cancelled);
+        QCOMPARE(download->reason(), QStringLiteral("Cancelled: the browser was closed"));
         QTRY_COMPARE(files(), QStringList());
     }
 };

@@ -21,8 +21,9 @@ constexpr Reason kCutShort = Reason(38);
 
 QString plainReason(QWebEngineDownloadRequest *request)
 {
+    if (request->interruptReason() == kCutShort)
+        return QObject::tr("The connection was lost before the whole file came");
     switch (request->interruptReason()) {
-    case kCutShort: return QObject::tr("The connection was lost before the whole file came");
     case Reason::FileNoSpace:
     case Reason::FileTooLarge: return QObject::tr("The disk is full");
     case Reason::FileAccessDenied: return QObject::tr("The folder may not be written to");
@@ -76,6 +77,7 @@ public:
 protected:
     void abort() override
     {
+        running().remove(m_id);
         if (m_request)
             m_request->cancel();
         removePartial();
@@ -86,6 +88,8 @@ private:
 
     void stateChanged(QWebEngineDownloadRequest::DownloadState state)
     {
+        if (state != QWebEngineDownloadRequest::DownloadInProgress)
+            running().remove(m_id);
         if (state == QWebEngineDownloadRequest::DownloadCompleted) {
             update();
             if (QFileInfo::exists(targetPath()))
@@ -103,11 +107,7 @@ private:
         }
     }
 
-    void removePartial()
-    {
-        running().remove(m_id);
-        QFile::remove(DownloadManager::partialPath(targetPath()));
-    }
+    void removePartial() { QFile::remove(DownloadManager::partialPath(targetPath())); }
 
     quint32 m_id;
     QPointer<QWebEngineDownloadRequest> m_request;
