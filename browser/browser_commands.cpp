@@ -3,6 +3,7 @@
 #include "browser/browser_window.h"
 
 #include "dialogs/about_dialog.h"
+#include "dialogs/downloads_window.h"
 #include "dialogs/find_dialog.h"
 #include "dialogs/open_file_dialog.h"
 #include "common/failure.h"
@@ -144,3 +145,5 @@ void Browser::ioptions_Click()
 }
 
 void Browser::Aboutus_Click() { frmAbout::showShared(); }
+
+void Browser::Downloads_Click() { DownloadsWindow::showFor(this); }

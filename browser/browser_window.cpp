@@ -8,6 +8,7 @@
 #include "common/design.h"
 #include "common/failure.h"
 #include "common/twips.h"
+#include "dialogs/downloads_window.h"
 #include "engine/web_engine.h"
 
 #include <QCloseEvent>
@@ -203,6 +204,9 @@ void Browser::Form_Unload(bool &cancel)
 
 void Browser::closeEvent(QCloseEvent *event)
 {
+    // The last window takes the running downloads with it: only if the user agrees.
+    if (BrowserWindows::count() == 1 && !DownloadsWindow::mayEndDownloads(this))
+        return event->ignore();
     bool cancel = false;
     unguarded([&] { Form_Unload(cancel); });
     if (cancel)

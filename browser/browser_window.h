@@ -54,6 +54,7 @@ public:
     QAction *Cut = nullptr, *Copy = nullptr, *Paste = nullptr, *selectall = nullptr, *Find = nullptr;
     QAction *Stopbrw = nullptr, *Refreshbrw = nullptr;
     QAction *atf = nullptr, *ioptions = nullptr, *Aboutus = nullptr;
+    QAction *Downloads = nullptr;
 
     int goLeft() const { return m_goLeft; }
 
@@ -94,6 +95,7 @@ public:
     void atf_Click();
     void ioptions_Click();
     void Aboutus_Click();
+    void Downloads_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

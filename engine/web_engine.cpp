@@ -44,4 +44,16 @@ Override<PropertiesView> &showProperties()
     });
     return current;
 }
+
+Override<DownloadTargetQuestion> &askDownloadTarget()
+{
+    static Override<DownloadTargetQuestion> current([](QWidget *, const QString &) { return QString(); });
+    return current;
+}
+
+Override<DownloadView> &showDownload()
+{
+    static Override<DownloadView> current([](QWidget *, Download *) {});
+    return current;
+}
 } // namespace EngineHost

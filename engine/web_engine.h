@@ -73,6 +73,9 @@ Q_SIGNALS:
     void ProgressChange(int progress, int progressMax);
     void TitleChange(const QString &text);
     void NavigateComplete2(QObject *pDisp, const QString &URL);
+    // Not one of the six: a file this page saved or downloaded is done (or failed); the text
+    // says which, in plain words, for the window's status bar.
+    void FileNotice(const QString &text);
 
 protected:
     WebEngine *NewWindow2() const { return m_newWindow2 ? m_newWindow2() : nullptr; }

@@ -100,10 +100,7 @@ private Q_SLOTS:
 
         // A window from File > New has its own engine, online.
         window->New->trigger();
-        Browser *other = nullptr;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            if (auto *b = qobject_cast<Browser *>(w); b && b != window)
-                other = b;
+        Browser *other = otherBrowser(window);
         QVERIFY(other && other->isVisible());
         QVERIFY(!other->toolbarButton(1)->isEnabled() && !other->toolbarButton(4)->isEnabled());
         QTRY_COMPARE_WITH_TIMEOUT(other->WebBrowser1->LocationURL(), QtWebEngine::homeUrl().toString(), 10000);

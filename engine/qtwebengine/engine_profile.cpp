@@ -1,5 +1,7 @@
 #include "engine/qtwebengine/engine_profile.h"
 
+#include "engine/qtwebengine/download_manager.h"
+
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
@@ -25,6 +27,7 @@ QWebEngineProfile *profile()
         settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
         settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
         settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+        new DownloadManager(p); // every download is answered, or the engine drops it
     }
     return p;
 }

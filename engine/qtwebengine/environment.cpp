@@ -1,5 +1,6 @@
 #include "engine/qtwebengine/environment.h"
 
+#include "engine/download.h"
 #include "engine/qtwebengine/engine_profile.h"
 #include "engine/qtwebengine/qt_web_engine.h"
 
@@ -27,6 +28,11 @@ void prepareProcess()
 
 void prepareApplication() { WebEngines::factory().set(&QtWebEngine::create); }
 
-void shutdown() { EngineProfile::release(); }
+void shutdown()
+{
+    // A download cut short leaves no half-written file behind.
+    DownloadList::instance()->cancelAll(QObject::tr("The browser was closed"));
+    EngineProfile::release();
+}
 
 } // namespace Environment

@@ -98,6 +98,12 @@ Override<PageCommands::SaveQuestion> &PageCommands::saveQuestion()
     return current;
 }
 
+Override<PageCommands::Timeout> &PageCommands::timeout()
+{
+    static Override<Timeout> current([] { return 120000; });
+    return current;
+}
+
 QUrl PageCommands::loadedUrl() const
 {
     if (!m_view || !m_view->page())
@@ -141,7 +147,7 @@ void PageCommands::saveTo(const SaveTarget &target)
                 else
                     connect(download, &QWebEngineDownloadRequest::isFinishedChanged, &loop, &QEventLoop::quit);
             });
-    QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeout()(), &loop, &QEventLoop::quit);
     // The engine makes the user's download folder if there is none, though it saves elsewhere:
     // one it made, still empty, goes again.
     const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
@@ -157,7 +163,8 @@ void PageCommands::saveTo(const SaveTarget &target)
     if (!request)
         throw PlatformError(tr("The page could not be saved to %1").arg(path));
     if (request->state() != QWebEngineDownloadRequest::DownloadCompleted) {
-        const QString reason = request->interruptReasonString();
+        const bool timedOut = !request->isFinished();
+        const QString reason = timedOut ? tr("it took too long") : request->interruptReasonString();
         request->cancel();
         throw PlatformError(tr("The page could not be saved to %1: %2").arg(path, reason));
     }
@@ -165,6 +172,7 @@ void PageCommands::saveTo(const SaveTarget &target)
     const QFileInfo written(path);
     if (!written.isFile() || written.size() == 0 || written.lastModified() < started)
         throw PlatformError(tr("The page could not be saved to %1").arg(path));
+    Q_EMIT saved(path);
 }
 
 void PageCommands::pageSetup()
@@ -204,7 +212,7 @@ void PageCommands::printInto(QPrinter *printer, bool toFile)
         success = ok;
         loop.quit();
     };
-    QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeout()(), &loop, &QEventLoop::quit);
     // Outlives the branch below: the slot that compares with it runs inside loop.exec().
     const QString path = printer->outputFileName();
     if (toFile) {

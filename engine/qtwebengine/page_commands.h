@@ -44,8 +44,13 @@ public:
     using SaveQuestion = std::function<std::optional<SaveTarget>(QWidget *parent, const QString &suggestedPath)>;
     static Override<SaveQuestion> &saveQuestion();
 
-    // How long a save or print may take before it counts as failed.
-    static constexpr int kTimeoutMs = 120000;
+    // How long a save or print may take before it counts as failed, in milliseconds.
+    using Timeout = std::function<int()>;
+    static Override<Timeout> &timeout();
+
+Q_SIGNALS:
+    // A save has finished and the file is on disk.
+    void saved(const QString &path);
 
 private:
     void saveTo(const SaveTarget &target);

@@ -6,6 +6,7 @@
 #include "common/failure.h"
 #include "engine/qtwebengine/request_policy.h"
 #include "engine/qtwebengine/page_commands.h"
+#include "engine/qtwebengine/page_menu.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -20,6 +21,8 @@ public:
         : QWebEnginePage(EngineProfile::profile(), parent), m_engine(engine)
     {
     }
+
+    QtWebEngine *engine() const { return m_engine; }
 
 protected:
     QWebEnginePage *createWindow(WebWindowType) override { return m_engine->createWindow(); }
@@ -42,13 +45,21 @@ QtWebEngine::QtWebEngine(QWidget *parent)
     m_page->setUrlRequestInterceptor(m_requests);
     m_view->setPage(m_page);
     m_commands = new PageCommands(m_view, this);
-    m_view->setContextMenuPolicy(Qt::DefaultContextMenu);
+    connect(m_commands, &PageCommands::saved, this,
+            [this](const QString &path) { Q_EMIT FileNotice(tr("Saved: %1").arg(path)); });
+    PageMenu::attach(m_view, m_commands);
     connectPage();
 }
 
 QtWebEngine::~QtWebEngine() = default;
 
 QWidget *QtWebEngine::control() { return m_view; }
+
+QtWebEngine *QtWebEngine::forPage(QWebEnginePage *page)
+{
+    const auto *ours = dynamic_cast<EnginePage *>(page);
+    return ours ? ours->engine() : nullptr;
+}
 QWebEnginePage *QtWebEngine::page() const { return m_page; }
 
 const QUrl &QtWebEngine::homeUrl()

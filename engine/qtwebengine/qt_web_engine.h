@@ -36,6 +36,8 @@ public:
 
     QWebEngineView *view() const { return m_view; }
     QWebEnginePage *page() const;
+    // The engine that shows page; null for a page that is not an engine's.
+    static QtWebEngine *forPage(QWebEnginePage *page);
 
     // The backend's factory: what the program makes every browser window's engine with.
     static WebEngine *create(QWidget *parent);

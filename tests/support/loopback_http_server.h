@@ -1,6 +1,7 @@
 #pragma once
 // A tiny HTTP server on 127.0.0.1 for engine tests: serves fixed bodies by path and counts
-// every connection and request it sees. Never reaches beyond this machine. Given a certificate
+// every connection and request it sees. A body can go out at once, slowly, or be cut off
+// halfway as a dropped connection would. Never reaches beyond this machine. Given a certificate
 // and its key (PEM files), it speaks https instead.
 
 #include <QHash>
@@ -12,6 +13,7 @@
 #include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 #include <QUrl>
 
 class LoopbackHttpServer : public QObject {
@@ -51,9 +53,17 @@ public:
         return QUrl(QStringLiteral("%1://127.0.0.1:%2%3").arg(m_scheme).arg(m_server->serverPort()).arg(path));
     }
 
-    void route(const QString &path, const QByteArray &contentType, const QByteArray &body)
+    // Slowly: kSlowChunk bytes every kSlowIntervalMs. CutHalfway: the full length announced,
+    // half the body sent, then the connection closed.
+    enum class Delivery { Whole, Slowly, CutHalfway };
+    static constexpr int kSlowChunk = 8192;
+    static constexpr int kSlowIntervalMs = 100;
+
+    // headers: further header lines, each ending in "\r\n".
+    void route(const QString &path, const QByteArray &contentType, const QByteArray &body,
+               const QByteArray &headers = {}, Delivery delivery = Delivery::Whole)
     {
-        m_routes.insert(path, {contentType, body});
+        m_routes.insert(path, {contentType, body, headers, delivery});
     }
 
     // Answers path with a 302 to location.
@@ -67,6 +77,8 @@ private:
     struct Resource {
         QByteArray contentType;
         QByteArray body;
+        QByteArray headers;
+        Delivery delivery;
     };
 
     void answer(QTcpSocket *socket)
@@ -90,10 +102,28 @@ private:
                        "Connection: close\r\n\r\nnot found";
         } else {
             response = "HTTP/1.1 200 OK\r\nContent-Type: " + it->contentType + "\r\nContent-Length: " +
-                       QByteArray::number(it->body.size()) + "\r\nConnection: close\r\n\r\n" + it->body;
+                       QByteArray::number(it->body.size()) + "\r\n" + it->headers + "Connection: close\r\n\r\n";
+            if (it->delivery == Delivery::Slowly)
+                return sendSlowly(socket, response, it->body);
+            response += it->delivery == Delivery::CutHalfway ? it->body.left(it->body.size() / 2) : it->body;
         }
         socket->write(response);
         socket->disconnectFromHost();
+    }
+
+    void sendSlowly(QTcpSocket *socket, const QByteArray &head, const QByteArray &body)
+    {
+        socket->write(head);
+        auto *timer = new QTimer(socket); // ends with the connection, however it ends
+        connect(timer, &QTimer::timeout, socket, [socket, timer, body, sent = qsizetype(0)]() mutable {
+            socket->write(body.mid(sent, kSlowChunk));
+            sent += kSlowChunk;
+            if (sent < body.size())
+                return;
+            timer->stop();
+            socket->disconnectFromHost();
+        });
+        timer->start(kSlowIntervalMs);
     }
 
     QTcpServer *m_server;

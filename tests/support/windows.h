@@ -1,6 +1,6 @@
 #pragma once
-// Deletes every browser window still open, safely: deleting one window also deletes its
-// menus and dialogs, which are top-level widgets of their own.
+// Browser windows in tests: every one still open deleted safely (deleting one window also
+// deletes its menus and dialogs, which are top-level widgets of their own), and finding another.
 
 #include "browser/browser_window.h"
 
@@ -15,4 +15,14 @@ inline void deleteAllBrowsers()
             windows.append(browser);
     for (const QPointer<Browser> &window : windows)
         delete window.data();
+}
+
+// A browser window other than window, or null: the newest one File > New or a page opened.
+inline Browser *otherBrowser(const Browser *window)
+{
+    Browser *other = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *b = qobject_cast<Browser *>(w); b && b != window)
+            other = b;
+    return other;
 }

@@ -1,0 +1,12 @@
+#pragma once
+// The page's context menu: the engine's own, with "Save page" asking like File > Save As (same
+// dialog, same formats) and links and images saved through the download path, so every save
+// starts with the user's answer and none is left unanswered.
+
+class PageCommands;
+class QWebEngineView;
+
+namespace PageMenu {
+// From now on the view's context menu is this one.
+void attach(QWebEngineView *view, PageCommands *commands);
+}
