@@ -18,6 +18,7 @@ void Browser::connectEngineEvents()
     connectGuarded(engine, &WebEngine::ProgressChange, this, &Browser::WebBrowser1_ProgressChange);
     connectGuarded(engine, &WebEngine::TitleChange, this, &Browser::WebBrowser1_TitleChange);
     connectGuarded(engine, &WebEngine::NavigateComplete2, this, &Browser::WebBrowser1_NavigateComplete2);
+    connect(engine, &WebEngine::CloseRequested, this, &QWidget::close);
     // The engine needs the new window's engine before the request returns: a call, not a signal.
     engine->setNewWindow2Handler([this]() -> WebEngine * {
         WebEngine *ppDisp = nullptr;

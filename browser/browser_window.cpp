@@ -201,6 +201,13 @@ void Browser::Form_Unload(bool &cancel)
 
 void Browser::closeEvent(QCloseEvent *event)
 {
+    // The page may ask first (beforeunload); if it agrees, the engine closes the window again.
+    bool now = true;
+    unguarded([&] { now = WebBrowser1->RequestClose(); });
+    if (!now) {
+        event->ignore();
+        return;
+    }
     bool cancel = false;
     unguarded([&] { Form_Unload(cancel); });
     if (cancel)

@@ -55,6 +55,10 @@ public:
     virtual void setWidth(int twips);
     virtual void setHeight(int twips);
 
+    // Closing the window: true when it may close now; otherwise the page asks first
+    // (beforeunload) and CloseRequested follows if it agrees.
+    virtual bool RequestClose() { return true; }
+
     // The engine's own automation object: what a new-window request hands back.
     virtual WebEngine *Object() { return this; }
 
@@ -69,6 +73,8 @@ Q_SIGNALS:
     void ProgressChange(int progress, int progressMax);
     void TitleChange(const QString &text);
     void NavigateComplete2(QObject *pDisp, const QString &URL);
+    // The page agreed to close, or asked to close the window it was opened in.
+    void CloseRequested();
 
 protected:
     WebEngine *NewWindow2() const { return m_newWindow2 ? m_newWindow2() : nullptr; }

@@ -9,3 +9,6 @@ class QUrl;
 QString offlineErrorPage(const QUrl &url);
 // After the page's renderer process died: what happened, and a link to load it again.
 QString crashErrorPage(const QUrl &url);
+// In place of a site whose certificate is not trusted: the host and the reason in plain
+// words; when the error may be passed, a link that goes on to the site anyway.
+QString certificateErrorPage(const QUrl &url, const QString &reason, bool overridable);
