@@ -1,10 +1,12 @@
 #pragma once
 // A tiny HTTP server on 127.0.0.1 for engine tests: serves fixed bodies by path and counts
-// every connection and request it sees. Never reaches beyond this machine.
+// every connection and request it sees; over TLS when given a certificate, and behind a
+// basic sign-in for the paths told so. Never reaches beyond this machine.
 
 #include <QHash>
 #include <QHostAddress>
 #include <QObject>
+#include <QSslServer>
 #include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -12,11 +14,20 @@
 
 class LoopbackHttpServer : public QObject {
 public:
-    explicit LoopbackHttpServer(QObject *parent = nullptr) : QObject(parent)
+    // With a TLS configuration (certificate and key) it speaks HTTPS.
+    explicit LoopbackHttpServer(QObject *parent = nullptr, const QSslConfiguration *tls = nullptr)
+        : QObject(parent), m_tls(tls != nullptr)
     {
-        m_server.listen(QHostAddress::LocalHost, 0);
-        connect(&m_server, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        if (tls) {
+            auto *secure = new QSslServer(this);
+            secure->setSslConfiguration(*tls);
+            m_server = secure;
+        } else {
+            m_server = new QTcpServer(this);
+        }
+        m_server->listen(QHostAddress::LocalHost, 0);
+        connect(m_server, &QTcpServer::pendingConnectionAvailable, this, [this] {
+            while (QTcpSocket *socket = m_server->nextPendingConnection()) {
                 ++m_connections;
                 socket->setParent(this);
                 connect(socket, &QTcpSocket::readyRead, socket, [this, socket] { answer(socket); });
@@ -25,10 +36,13 @@ public:
         });
     }
 
-    bool isListening() const { return m_server.isListening(); }
-    QUrl url(const QString &path) const
+    bool isListening() const { return m_server->isListening(); }
+    QUrl url(const QString &path, const QString &host = QStringLiteral("127.0.0.1")) const
     {
-        return QUrl(QStringLiteral("http://127.0.0.1:%1%2").arg(m_server.serverPort()).arg(path));
+        return QUrl(QStringLiteral("%1://%2:%3%4")
+                        .arg(m_tls ? QStringLiteral("https") : QStringLiteral("http"), host)
+                        .arg(m_server->serverPort())
+                        .arg(path));
     }
 
     void route(const QString &path, const QByteArray &contentType, const QByteArray &body)
@@ -38,6 +52,14 @@ public:
 
     // Answers path with a 302 to location.
     void redirect(const QString &path, const QUrl &location) { m_redirects.insert(path, location); }
+
+    // Answers path with 401 and a basic sign-in for realm, unless the request signs in as user:password.
+    void protect(const QString &path, const QByteArray &realm, const QByteArray &userAndPassword)
+    {
+        m_protected.insert(path, {realm, "Basic " + userAndPassword.toBase64()});
+    }
+    // The Authorization headers seen so far, in order.
+    QList<QByteArray> authorizations() const { return m_authorizations; }
 
     // Paths of the requests seen so far, in order; and every connection, even one that sent nothing.
     QStringList requests() const { return m_requests; }
@@ -57,12 +79,20 @@ private:
         if (end < 0)
             return;
         const QList<QByteArray> requestLine = buffer.left(buffer.indexOf("\r\n")).split(' ');
-        m_pending.remove(socket);
         const QString path = requestLine.size() > 1 ? QString::fromLatin1(requestLine[1]) : QString();
         m_requests << path;
         const auto it = m_routes.constFind(QUrl(path).path());
+        const QByteArray authorization = header(buffer.left(end), "authorization");
+        if (!authorization.isEmpty())
+            m_authorizations << authorization;
+        const auto guard = m_protected.constFind(QUrl(path).path());
         QByteArray response;
-        if (m_redirects.contains(QUrl(path).path())) {
+        if (guard != m_protected.constEnd() && authorization != guard->second) {
+            const QByteArray body = "<title>Not signed in</title>sign in first";
+            response = "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"" + guard->first +
+                       "\"\r\nContent-Type: text/html\r\nContent-Length: " + QByteArray::number(body.size()) +
+                       "\r\nConnection: close\r\n\r\n" + body;
+        } else if (m_redirects.contains(QUrl(path).path())) {
             response = "HTTP/1.1 302 Found\r\nLocation: " + m_redirects.value(QUrl(path).path()).toEncoded() +
                        "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
         } else if (it == m_routes.constEnd()) {
@@ -72,11 +102,25 @@ private:
             response = "HTTP/1.1 200 OK\r\nContent-Type: " + it->contentType + "\r\nContent-Length: " +
                        QByteArray::number(it->body.size()) + "\r\nConnection: close\r\n\r\n" + it->body;
         }
+        m_pending.remove(socket);
         socket->write(response);
         socket->disconnectFromHost();
     }
 
-    QTcpServer m_server;
+    static QByteArray header(const QByteArray &head, const QByteArray &name)
+    {
+        for (const QByteArray &line : head.split('\n')) {
+            const qsizetype colon = line.indexOf(':');
+            if (colon > 0 && line.left(colon).trimmed().toLower() == name)
+                return line.mid(colon + 1).trimmed();
+        }
+        return QByteArray();
+    }
+
+    QTcpServer *m_server;
+    bool m_tls;
+    QHash<QString, QPair<QByteArray, QByteArray>> m_protected;
+    QList<QByteArray> m_authorizations;
     QHash<QString, Resource> m_routes;
     QHash<QString, QUrl> m_redirects;
     QHash<QTcpSocket *, QByteArray> m_pending;
