@@ -1,6 +1,7 @@
 #include "engine/qtwebengine/engine_page.h"
 
 #include "engine/qtwebengine/engine_profile.h"
+#include "engine/qtwebengine/error_pages.h"
 #include "engine/qtwebengine/full_screen_view.h"
 #include "engine/qtwebengine/qt_web_engine.h"
 #include "engine/qtwebengine/request_policy.h"
@@ -72,8 +73,7 @@ void EnginePage::started()
     }
     m_errorFor.clear();
     m_certificate = {};
-    m_dialogsStopped = false;
-    m_dialogsInARow = 0;
+    m_signInCancelled.clear();
     denyPendingPermissions();
 }
 
@@ -81,6 +81,8 @@ void EnginePage::finished(bool ok)
 {
     if (!ok && m_certificate.url.isValid() && m_certificate.url == requestedUrl())
         showCertificatePage();
+    else if (!ok && m_signInCancelled.isValid() && m_signInCancelled == requestedUrl())
+        showErrorPage(signInErrorPage(m_signInCancelled), m_signInCancelled);
 }
 
 bool EnginePage::requestClose()
@@ -173,6 +175,11 @@ bool EnginePage::acceptNavigationRequest(const QUrl &url, NavigationType type, b
     if (isMainFrame && continuesPastCertificate(url, type)) {
         load(url);
         return false;
+    }
+    if (isMainFrame) {
+        // A new page starts with a clean slate of dialogs.
+        m_dialogsStopped = false;
+        m_dialogsInARow = 0;
     }
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
 }

@@ -79,6 +79,7 @@ private:
     bool m_closing = false;
     bool m_closeAgreed = false;
 
+    QUrl m_signInCancelled;
     QHash<QPair<QUrl, int>, QPointer<QObject>> m_permissions;
     QPointer<FullScreenView> m_fullScreen;
 

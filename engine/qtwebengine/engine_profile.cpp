@@ -25,6 +25,7 @@ QWebEngineProfile *profile()
         settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
         settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
         settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+        settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true); // asked first, see EnginePage
     }
     return p;
 }

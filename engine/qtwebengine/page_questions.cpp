@@ -3,6 +3,7 @@
 
 #include "engine/qtwebengine/engine_page.h"
 
+#include "engine/qtwebengine/error_pages.h"
 #include "engine/qtwebengine/full_screen_view.h"
 
 #include <QAuthenticator>
@@ -52,8 +53,10 @@ void EnginePage::connectQuestions()
 
 void EnginePage::signIn(const QUrl &url, QAuthenticator *authenticator, const QString &proxyHost)
 {
-    // Left empty, the authenticator cancels the sign-in and the server's own page shows.
     // The engine keeps what was given in the profile's memory for the rest of the run.
+    // Left empty, the engine asks again at once; a cancelled sign-in stays cancelled for this load.
+    if (m_signInCancelled == url)
+        return;
     const SignInRequest request{proxyHost.isEmpty() ? siteName(url) : proxyHost, authenticator->realm(),
                                 !proxyHost.isEmpty()};
     std::optional<Credentials> credentials;
@@ -62,8 +65,10 @@ void EnginePage::signIn(const QUrl &url, QAuthenticator *authenticator, const QS
     } catch (...) {
         credentials.reset();
     }
-    if (!credentials)
+    if (!credentials) {
+        m_signInCancelled = url; // the engine's own page would say the site cannot be reached
         return;
+    }
     authenticator->setUser(credentials->user);
     authenticator->setPassword(credentials->password);
 }
