@@ -44,7 +44,9 @@ void EnginePage::certificateRefused(const QWebEngineCertificateError &error)
         answer.acceptCertificate();
         return;
     }
-    m_certificate = {error.url(), reason(error.type()), error.isOverridable()};
+    // Our own page's icon request to the same host must not replace what the page says.
+    if (!m_errorFor.isValid())
+        m_certificate = {error.url(), reason(error.type()), error.isOverridable()};
     answer.rejectCertificate();
 }
 
