@@ -57,24 +57,22 @@ private Q_SLOTS:
         server.protect("/private", "Staff area", "ann:secret");
         server.route("/other", "text/html", "<title>Other inside</title>inside");
         server.protect("/other", "Other area", "bob:pw");
-        server.route("/geo", "text/html",
-                     "<title>asking</title><script>navigator.geolocation.getCurrentPosition("
-                     "() => document.title = 'geo:ok', e => document.title = 'geo:' + e.code);</script>");
-        server.route("/notify", "text/html",
-                     "<title>asking</title><script>Notification.requestPermission()"
-                     ".then(p => document.title = 'notify:' + p);</script>");
+        // Pages that ask as soon as they load.
+        auto asking = [this](const QString &path, const QByteArray &script) {
+            server.route(path, "text/html", "<title>asking</title><script>" + script + "</script>");
+        };
+        asking("/geo", "navigator.geolocation.getCurrentPosition(() => document.title = 'geo:ok',"
+                       " e => document.title = 'geo:' + e.code);");
+        asking("/notify", "Notification.requestPermission().then(p => document.title = 'notify:' + p);");
+        asking("/dialogs", "alert('hello <b>there</b>'); const c = confirm('sure?');"
+                           "const p = prompt('name?', 'x'); document.title = c + '|' + p;");
+        asking("/loop", "for (let i = 0; i < 20; ++i) alert(i); document.title = 'done';");
+        asking("/endless", "for (;;) alert('again');");
         server.route("/full", "text/html",
                      clickPage("document.documentElement.requestFullscreen().then(() => document.title = 'full', "
                                "() => document.title = 'refused')",
                                "document.onfullscreenchange = () => { if (!document.fullscreenElement) "
                                "document.title = 'left'; };"));
-        server.route("/dialogs", "text/html",
-                     "<title>asking</title><script>alert('hello <b>there</b>'); const c = confirm('sure?');"
-                     "const p = prompt('name?', 'x'); document.title = c + '|' + p;</script>");
-        server.route("/loop", "text/html",
-                     "<title>looping</title><script>for (let i = 0; i < 20; ++i) alert(i);"
-                     "document.title = 'done';</script>");
-        server.route("/endless", "text/html", "<title>endless</title><script>for (;;) alert('again');</script>");
         server.route("/leave", "text/html",
                      clickPage("document.title = 'clicked'",
                                "onbeforeunload = e => { e.preventDefault(); e.returnValue = 'unsaved'; };"));
