@@ -63,7 +63,9 @@ void endOnSignals()
     QObject::connect(notifier, &QSocketNotifier::activated, notifier, [] {
         char byte = 0;
         [[maybe_unused]] const ssize_t read = ::read(signalSockets[1], &byte, 1);
-        QCoreApplication::quit();
+        // exit, not quit: quit first asks every window to close, and a page still answering
+        // its leave question would keep the program alive.
+        QCoreApplication::exit(0);
     });
     struct sigaction action = {};
     action.sa_handler = noteSignal;

@@ -19,6 +19,7 @@ void Browser::connectEngineEvents()
     connectGuarded(engine, &WebEngine::TitleChange, this, &Browser::WebBrowser1_TitleChange);
     connectGuarded(engine, &WebEngine::NavigateComplete2, this, &Browser::WebBrowser1_NavigateComplete2);
     connect(engine, &WebEngine::FileNotice, StatusBar1, &StatusBar::setPanelText);
+    connect(engine, &WebEngine::CloseRequested, this, &QWidget::close);
     // The engine needs the new window's engine before the request returns: a call, not a signal.
     engine->setNewWindow2Handler([this]() -> WebEngine * {
         WebEngine *ppDisp = nullptr;

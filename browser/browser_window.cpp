@@ -204,6 +204,13 @@ void Browser::Form_Unload(bool &cancel)
 
 void Browser::closeEvent(QCloseEvent *event)
 {
+    // The page may ask first (beforeunload); if it agrees, the engine closes the window again.
+    bool now = true;
+    unguarded([&] { now = WebBrowser1->RequestClose(); });
+    if (!now) {
+        event->ignore();
+        return;
+    }
     // The last window takes the running downloads with it: only if the user agrees.
     if (BrowserWindows::count() == 1 && !DownloadsWindow::mayEndDownloads(this))
         return event->ignore();

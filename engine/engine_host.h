@@ -7,8 +7,10 @@
 #include <QIcon>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class Download;
+class QObject;
 class QWidget;
 
 // A page's properties as the engine knows them, each text ready to show. Page-supplied
@@ -24,6 +26,43 @@ struct PageFacts {
     QIcon icon;
 };
 
+// Questions a page asks of the user. Each is shown in the window of the page that asked;
+// `pageArea` is that page's area. A `pending` object stands for a question still open:
+// when the engine destroys it (the page went away, the window is closing) the question
+// is withdrawn and its answer no longer counts.
+
+// Sign-in for a site (or a proxy) that asks for a user name and password.
+struct SignInRequest {
+    QString host;
+    QString realm;
+    bool proxy = false;
+};
+struct Credentials {
+    QString user;
+    QString password;
+};
+
+// A permission such as the location or the camera: "<site> wants to <wants>".
+struct PermissionQuestion {
+    QString site;
+    QString wants;
+};
+
+// alert, confirm, prompt and the page's "leave this page?" question.
+enum class PageDialogKind { Alert, Confirm, Prompt, Leave };
+struct PageDialogRequest {
+    PageDialogKind kind = PageDialogKind::Alert;
+    QString site;
+    QString message;
+    QString text;             // a prompt's starting text
+    bool offerToStop = false; // the page has shown several dialogs in a row
+};
+struct PageDialogAnswer {
+    bool accepted = false;
+    QString text;
+    bool stopMore = false; // show this page no more dialogs
+};
+
 namespace EngineHost {
 using PropertiesView = std::function<void(QWidget *parent, const PageFacts &facts)>;
 // Shows a page's properties; fails until the program has installed its dialog.
@@ -37,4 +76,17 @@ Override<DownloadTargetQuestion> &askDownloadTarget();
 using DownloadView = std::function<void(QWidget *parent, Download *download)>;
 // A download has begun (or could not begin) in parent's page: the program shows it.
 Override<DownloadView> &showDownload();
+
+// Returns the credentials, or nothing when the user cancels. Refuses until installed.
+using SignIn = std::function<std::optional<Credentials>(QWidget *pageArea, const SignInRequest &)>;
+Override<SignIn> &signIn();
+
+// Asks without waiting; `answer` is called once with the user's choice. Denies until installed.
+using PermissionAsk = std::function<void(QWidget *pageArea, const PermissionQuestion &, QObject *pending,
+                                         std::function<void(bool allow)> answer)>;
+Override<PermissionAsk> &askPermission();
+
+// Returns when answered or withdrawn; only the page's own window waits. Refuses until installed.
+using PageDialog = std::function<PageDialogAnswer(QWidget *pageArea, const PageDialogRequest &, QObject *pending)>;
+Override<PageDialog> &pageDialog();
 } // namespace EngineHost

@@ -59,6 +59,10 @@ public:
     virtual void setWidth(int twips);
     virtual void setHeight(int twips);
 
+    // Closing the window: true when it may close now; otherwise the page asks first
+    // (beforeunload) and CloseRequested follows if it agrees.
+    virtual bool RequestClose() { return true; }
+
     // The engine's own automation object: what a new-window request hands back.
     virtual WebEngine *Object() { return this; }
 
@@ -76,6 +80,8 @@ Q_SIGNALS:
     // Not one of the six: a file this page saved or downloaded is done (or failed); the text
     // says which, in plain words, for the window's status bar.
     void FileNotice(const QString &text);
+    // The page agreed to close, or asked to close the window it was opened in.
+    void CloseRequested();
 
 protected:
     WebEngine *NewWindow2() const { return m_newWindow2 ? m_newWindow2() : nullptr; }

@@ -54,11 +54,7 @@ private Q_SLOTS:
         if (qEnvironmentVariableIsSet(runFolder))
             QSKIP("this is the run");
         QTemporaryDir home, outside;
-        QProcess tls;
-        tls.start(QStringLiteral("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
-                                              "/CN=127.0.0.1", "-keyout", outside.filePath("key.pem"), "-out",
-                                              outside.filePath("cert.pem")});
-        QVERIFY(tls.waitForFinished(60000) && tls.exitCode() == 0);
+        QVERIFY(LoopbackHttpServer::selfSignedTls(outside.path()));
 
         QProcess run;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -91,7 +87,9 @@ private Q_SLOTS:
             QSKIP("only in the run that aRunLeavesOnlyWhatTheReadmeLists starts");
         LoopbackHttpServer web;
         web.route("/a", "text/html", "<title>Page A</title>Kept nowhere");
-        LoopbackHttpServer secure(nullptr, outside + "/cert.pem", outside + "/key.pem");
+        const std::optional<QSslConfiguration> tls = LoopbackHttpServer::selfSignedTls(outside);
+        QVERIFY(tls);
+        LoopbackHttpServer secure(nullptr, &*tls);
         secure.route("/s", "text/html", "<title>Secure</title>");
 
         const auto closeAll = qScopeGuard([] { deleteAllBrowsers(); });

@@ -28,6 +28,7 @@ QWebEngineProfile *profile()
         settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
         settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
         new DownloadManager(p); // every download is answered, or the engine drops it
+        settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true); // asked first, see EnginePage
     }
     return p;
 }

@@ -66,3 +66,29 @@ QString noProgramPage(const QUrl &url)
                                     "<code>%2</code>.</p>")
                          .arg(url.scheme().toHtmlEscaped(), shown(url)));
 }
+
+QString certificateErrorPage(const QUrl &url, const QString &reason, bool overridable)
+{
+    const QString host = url.host().toHtmlEscaped();
+    const QString goOn = overridable
+        ? QStringLiteral("<p>If you know this site and trust this connection, you may go on. Someone may "
+                         "be reading or changing what you see and send.</p>"
+                         "<p><a href=\"%1\">Continue to this site anyway (unsafe)</a></p>")
+              .arg(QString::fromUtf8(url.toEncoded()).toHtmlEscaped())
+        : QStringLiteral("<p>This site cannot be opened: its security cannot be checked.</p>");
+    return errorPage(QStringLiteral("Certificate not trusted"),
+                     QStringLiteral("This site's certificate is not trusted"),
+                     QStringLiteral("<p>The certificate of <b>%1</b> is not trusted, so this connection is "
+                                    "not private. The page <code>%2</code> was not loaded.</p><p>Reason: %3</p>")
+                             .arg(host, shown(url), reason.toHtmlEscaped()) +
+                         goOn);
+}
+
+QString signInErrorPage(const QUrl &url)
+{
+    return errorPage(QStringLiteral("Sign-in needed"), QStringLiteral("This page needs a sign-in"),
+                     QStringLiteral("<p>The site <b>%1</b> asked for a user name and password, and the sign-in "
+                                    "was cancelled, so <code>%2</code> was not shown.</p>"
+                                    "<p>Press Refresh to be asked again.</p>")
+                         .arg(url.host().toHtmlEscaped(), shown(url)));
+}

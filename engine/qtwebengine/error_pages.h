@@ -13,3 +13,8 @@ QString crashErrorPage(const QUrl &url);
 QString malformedAddressPage(const QString &text);
 // For an address of a scheme the browser does not show when no other program took it.
 QString noProgramPage(const QUrl &url);
+// In place of a site whose certificate is not trusted: the host and the reason in plain
+// words; when the error may be passed, a link that goes on to the site anyway.
+QString certificateErrorPage(const QUrl &url, const QString &reason, bool overridable);
+// In place of a page whose site asked for a sign-in that the user cancelled.
+QString signInErrorPage(const QUrl &url);

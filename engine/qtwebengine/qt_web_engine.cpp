@@ -1,7 +1,7 @@
 #include "engine/qtwebengine/qt_web_engine.h"
 
 #include "engine/qtwebengine/address_reading.h"
-#include "engine/qtwebengine/engine_profile.h"
+#include "engine/qtwebengine/engine_page.h"
 #include "engine/qtwebengine/error_pages.h"
 #include "common/failure.h"
 #include "engine/qtwebengine/request_policy.h"
@@ -14,35 +14,12 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
-// Hands new-window requests to the engine, which asks its window for a page to fill.
-class EnginePage : public QWebEnginePage {
-public:
-    EnginePage(QtWebEngine *engine, QObject *parent)
-        : QWebEnginePage(EngineProfile::profile(), parent), m_engine(engine)
-    {
-    }
-
-    QtWebEngine *engine() const { return m_engine; }
-
-protected:
-    QWebEnginePage *createWindow(WebWindowType) override { return m_engine->createWindow(); }
-    // A page's console is the page author's business, not the user's terminal.
-    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &, int,
-                                  const QString &) override
-    {
-    }
-
-private:
-    QtWebEngine *m_engine;
-};
-
 QtWebEngine::QtWebEngine(QWidget *parent)
     : m_view(new QWebEngineView(parent))
 {
     setParent(m_view); // the view belongs to the window, the engine object to the view
     m_page = new EnginePage(this, m_view);
-    m_requests = new RequestPolicy(m_page);
-    m_page->setUrlRequestInterceptor(m_requests);
+    m_requests = m_page->requests();
     m_view->setPage(m_page);
     m_commands = new PageCommands(m_view, this);
     connect(m_commands, &PageCommands::saved, this,
@@ -60,6 +37,7 @@ QtWebEngine *QtWebEngine::forPage(QWebEnginePage *page)
     const auto *ours = dynamic_cast<EnginePage *>(page);
     return ours ? ours->engine() : nullptr;
 }
+
 QWebEnginePage *QtWebEngine::page() const { return m_page; }
 
 const QUrl &QtWebEngine::homeUrl()
@@ -97,7 +75,7 @@ void QtWebEngine::pageLoaded(bool ok)
     // Offline, the engine's generic "blocked" page would not say why.
     const QUrl url = m_page->requestedUrl();
     if (!ok && Offline() && RequestPolicy::needsNetwork(url))
-        m_page->setHtml(offlineErrorPage(url), url);
+        m_page->showErrorPage(offlineErrorPage(url), url);
 }
 
 void QtWebEngine::rendererGone()
@@ -109,7 +87,7 @@ void QtWebEngine::rendererGone()
         m_busy = false;
         Q_EMIT DownloadComplete();
     }
-    m_page->setHtml(crashErrorPage(url), url);
+    m_page->showErrorPage(crashErrorPage(url), url);
 }
 
 void QtWebEngine::Navigate(const QString &address)
@@ -145,6 +123,7 @@ void QtWebEngine::GoForward()
 
 void QtWebEngine::GoHome() { m_page->load(homeUrl()); }
 void QtWebEngine::GoSearch() { m_page->load(searchUrl()); }
+bool QtWebEngine::RequestClose() { return m_page->requestClose(); }
 void QtWebEngine::Stop() { m_page->triggerAction(QWebEnginePage::Stop); }
 
 WebEngine *QtWebEngine::create(QWidget *parent) { return new QtWebEngine(parent); }
@@ -157,7 +136,7 @@ void QtWebEngine::ExecWB(ExecCommand commandId, int option)
     case ExecCommand::Copy: m_page->triggerAction(QWebEnginePage::Copy); return;
     case ExecCommand::Paste: m_page->triggerAction(QWebEnginePage::Paste); return;
     case ExecCommand::SelectAll: m_page->triggerAction(QWebEnginePage::SelectAll); return;
-    case ExecCommand::Refresh: m_page->triggerAction(QWebEnginePage::Reload); return;
+    case ExecCommand::Refresh: m_page->reload(); return;
     case ExecCommand::Save: m_commands->save(); return;
     case ExecCommand::SaveAs: m_commands->saveAs(); return;
     case ExecCommand::Print: m_commands->print(); return;

@@ -3,6 +3,7 @@
 
 #include "engine/web_engine.h"
 
+class EnginePage;
 class RequestPolicy;
 class PageCommands;
 class QWebEnginePage;
@@ -29,6 +30,8 @@ public:
     void setRegisterAsBrowser(bool registered) override { m_registered = registered; }
     bool RegisterAsBrowser() const override { return m_registered; }
 
+    bool RequestClose() override;
+
     QString LocationURL() const override;
     bool Busy() const override { return m_busy; }
     void setZoomFactor(double factor) override;
@@ -53,7 +56,7 @@ private:
     void rendererGone();
 
     QWebEngineView *m_view;
-    QWebEnginePage *m_page;
+    EnginePage *m_page;
     RequestPolicy *m_requests;
     PageCommands *m_commands;
     bool m_busy = false;

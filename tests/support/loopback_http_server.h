@@ -1,13 +1,16 @@
 #pragma once
 // A tiny HTTP server on 127.0.0.1 for engine tests: serves fixed bodies by path and counts
 // every connection and request it sees. A body can go out at once, slowly, or be cut off
-// halfway as a dropped connection would. Never reaches beyond this machine. Given a certificate
-// and its key (PEM files), it speaks https instead.
+// halfway as a dropped connection would. Over TLS when given a certificate, and behind a
+// basic sign-in for the paths told so. Never reaches beyond this machine.
 
 #include <QHash>
 #include <QHostAddress>
 #include <QFile>
 #include <QObject>
+#include <QProcess>
+#include <QSslCertificate>
+#include <QSslConfiguration>
 #include <QSslKey>
 #include <QSslServer>
 #include <QStringList>
@@ -15,27 +18,44 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
+#include <optional>
 
 class LoopbackHttpServer : public QObject {
 public:
-    explicit LoopbackHttpServer(QObject *parent = nullptr, const QString &certificate = QString(),
-                                const QString &key = QString())
-        : QObject(parent)
+    // A self-signed certificate for 127.0.0.1 and localhost in folder (made with openssl unless
+    // it is there already), as a TLS configuration for the server; nothing when it cannot be made.
+    static std::optional<QSslConfiguration> selfSignedTls(const QString &folder)
     {
-        if (certificate.isEmpty()) {
-            m_server = new QTcpServer(this);
-        } else {
+        const QString certPath = folder + QStringLiteral("/cert.pem"), keyPath = folder + QStringLiteral("/key.pem");
+        if (!QFile::exists(certPath)
+            && QProcess::execute(QStringLiteral("openssl"),
+                                 {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                                  "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1,DNS:localhost",
+                                  "-keyout", keyPath, "-out", certPath})
+                   != 0)
+            return std::nullopt;
+        QFile cert(certPath), key(keyPath);
+        if (!cert.open(QIODevice::ReadOnly) || !key.open(QIODevice::ReadOnly))
+            return std::nullopt;
+        QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+        tls.setLocalCertificate(QSslCertificate(&cert));
+        tls.setPrivateKey(QSslKey(&key, QSsl::Rsa));
+        return tls;
+    }
+
+    // With a TLS configuration (certificate and key) it speaks HTTPS.
+    explicit LoopbackHttpServer(QObject *parent = nullptr, const QSslConfiguration *tls = nullptr)
+        : QObject(parent), m_tls(tls != nullptr)
+    {
+        if (tls) {
             auto *secure = new QSslServer(this);
-            QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-            tls.setLocalCertificate(QSslCertificate::fromPath(certificate).value(0));
-            QFile keyFile(key);
-            if (keyFile.open(QIODevice::ReadOnly))
-                tls.setPrivateKey(QSslKey(&keyFile, QSsl::Rsa));
-            secure->setSslConfiguration(tls);
+            secure->setSslConfiguration(*tls);
             m_server = secure;
-            m_scheme = QStringLiteral("https");
+        } else {
+            m_server = new QTcpServer(this);
         }
         m_server->listen(QHostAddress::LocalHost, 0);
+        // Counted when accepted, also when the secure handshake is then refused.
         connect(m_server, &QTcpServer::newConnection, this, [this] { ++m_connections; });
         // Ready once a secure connection has finished its handshake.
         connect(m_server, &QTcpServer::pendingConnectionAvailable, this, [this] {
@@ -48,9 +68,12 @@ public:
     }
 
     bool isListening() const { return m_server->isListening(); }
-    QUrl url(const QString &path) const
+    QUrl url(const QString &path, const QString &host = QStringLiteral("127.0.0.1")) const
     {
-        return QUrl(QStringLiteral("%1://127.0.0.1:%2%3").arg(m_scheme).arg(m_server->serverPort()).arg(path));
+        return QUrl(QStringLiteral("%1://%2:%3%4")
+                        .arg(m_tls ? QStringLiteral("https") : QStringLiteral("http"), host)
+                        .arg(m_server->serverPort())
+                        .arg(path));
     }
 
     // Slowly: kSlowChunk bytes every kSlowIntervalMs. CutHalfway: the full length announced,
@@ -68,6 +91,14 @@ public:
 
     // Answers path with a 302 to location.
     void redirect(const QString &path, const QUrl &location) { m_redirects.insert(path, location); }
+
+    // Answers path with 401 and a basic sign-in for realm, unless the request signs in as user:password.
+    void protect(const QString &path, const QByteArray &realm, const QByteArray &userAndPassword)
+    {
+        m_protected.insert(path, {realm, "Basic " + userAndPassword.toBase64()});
+    }
+    // The Authorization headers seen so far, in order.
+    QList<QByteArray> authorizations() const { return m_authorizations; }
 
     // Paths of the requests seen so far, in order; and every connection, even one that sent nothing.
     QStringList requests() const { return m_requests; }
@@ -89,12 +120,20 @@ private:
         if (end < 0)
             return;
         const QList<QByteArray> requestLine = buffer.left(buffer.indexOf("\r\n")).split(' ');
-        m_pending.remove(socket);
         const QString path = requestLine.size() > 1 ? QString::fromLatin1(requestLine[1]) : QString();
         m_requests << path;
         const auto it = m_routes.constFind(QUrl(path).path());
+        const QByteArray authorization = header(buffer.left(end), "authorization");
+        if (!authorization.isEmpty())
+            m_authorizations << authorization;
+        const auto guard = m_protected.constFind(QUrl(path).path());
         QByteArray response;
-        if (m_redirects.contains(QUrl(path).path())) {
+        if (guard != m_protected.constEnd() && authorization != guard->second) {
+            const QByteArray body = "<title>Not signed in</title>sign in first";
+            response = "HTTP/1.1 401 Unauthorized\r\nWWW-Authenticate: Basic realm=\"" + guard->first +
+                       "\"\r\nContent-Type: text/html\r\nContent-Length: " + QByteArray::number(body.size()) +
+                       "\r\nConnection: close\r\n\r\n" + body;
+        } else if (m_redirects.contains(QUrl(path).path())) {
             response = "HTTP/1.1 302 Found\r\nLocation: " + m_redirects.value(QUrl(path).path()).toEncoded() +
                        "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
         } else if (it == m_routes.constEnd()) {
@@ -107,6 +146,7 @@ private:
                 return sendSlowly(socket, response, it->body);
             response += it->delivery == Delivery::CutHalfway ? it->body.left(it->body.size() / 2) : it->body;
         }
+        m_pending.remove(socket);
         socket->write(response);
         socket->disconnectFromHost();
     }
@@ -126,8 +166,20 @@ private:
         timer->start(kSlowIntervalMs);
     }
 
+    static QByteArray header(const QByteArray &head, const QByteArray &name)
+    {
+        for (const QByteArray &line : head.split('\n')) {
+            const qsizetype colon = line.indexOf(':');
+            if (colon > 0 && line.left(colon).trimmed().toLower() == name)
+                return line.mid(colon + 1).trimmed();
+        }
+        return QByteArray();
+    }
+
     QTcpServer *m_server;
-    QString m_scheme = QStringLiteral("http");
+    bool m_tls;
+    QHash<QString, QPair<QByteArray, QByteArray>> m_protected;
+    QList<QByteArray> m_authorizations;
     QHash<QString, Resource> m_routes;
     QHash<QString, QUrl> m_redirects;
     QHash<QTcpSocket *, QByteArray> m_pending;

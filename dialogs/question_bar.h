@@ -1,0 +1,27 @@
+#pragma once
+// A permission question in a bar across the top of the page that asked: "<site> wants to
+// ... — Allow / Deny". The page goes on while it waits; the bar goes when answered or
+// when the engine withdraws the question.
+
+#include "engine/engine_host.h"
+
+#include <QFrame>
+
+class QuestionBar : public QFrame {
+    Q_OBJECT
+public:
+    QuestionBar(QWidget *pageArea, const PermissionQuestion &question, std::function<void(bool)> answer);
+
+    // The engine's permission question, put to the user in the page's window.
+    static void ask(QWidget *pageArea, const PermissionQuestion &question, QObject *pending,
+                    std::function<void(bool)> answer);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void place();
+    void answerWith(bool allow);
+
+    std::function<void(bool)> m_answer;
+};

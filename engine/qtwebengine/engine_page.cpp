@@ -1,0 +1,185 @@
+#include "engine/qtwebengine/engine_page.h"
+
+#include "engine/qtwebengine/engine_profile.h"
+#include "engine/qtwebengine/error_pages.h"
+#include "engine/qtwebengine/full_screen_view.h"
+#include "engine/qtwebengine/qt_web_engine.h"
+#include "engine/qtwebengine/request_policy.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <QWebEngineNewWindowRequest>
+#include <QWebEngineView>
+
+namespace {
+// A dialog that opens this soon after the last one closed counts as one more in a row.
+constexpr qint64 inARowMs = 3000;
+// From this many dialogs in a row on, the dialog offers to stop the page showing more.
+constexpr int offerToStopAfter = 3;
+// A page that does not answer a close within this time is closed without it.
+constexpr int closeAnswerMs = 3000;
+} // namespace
+
+EnginePage::EnginePage(QtWebEngine *engine, QWidget *view)
+    : QWebEnginePage(EngineProfile::profile(), view), m_engine(engine), m_requests(new RequestPolicy(this))
+{
+    setUrlRequestInterceptor(m_requests);
+    connect(this, &QWebEnginePage::newWindowRequested, this, &EnginePage::openNewWindow);
+    connect(this, &QWebEnginePage::loadStarted, this, &EnginePage::started);
+    connect(this, &QWebEnginePage::loadFinished, this, &EnginePage::finished);
+    connect(this, &QWebEnginePage::windowCloseRequested, this, &EnginePage::agreeToClose);
+    connectQuestions();
+}
+
+EnginePage::~EnginePage()
+{
+    if (m_fullScreen)
+        m_fullScreen->forget();
+    leaveFullScreen();
+}
+
+QWidget *EnginePage::pageArea() const { return m_engine->view(); }
+
+void EnginePage::openNewWindow(QWebEngineNewWindowRequest &request)
+{
+    auto *page = qobject_cast<EnginePage *>(m_engine->createWindow());
+    if (!page)
+        return; // refused: no window opens
+    request.openIn(page);
+    // Taking the new contents replaces the page's insides, and its request policy with them.
+    page->setUrlRequestInterceptor(page->m_requests);
+}
+
+void EnginePage::showErrorPage(const QString &html, const QUrl &url)
+{
+    m_errorFor = url;
+    m_errorLoading = true;
+    setHtml(html, url);
+}
+
+void EnginePage::reload()
+{
+    if (m_errorFor.isValid())
+        load(m_errorFor);
+    else
+        triggerAction(QWebEnginePage::Reload);
+}
+
+void EnginePage::started()
+{
+    if (m_errorLoading) {
+        m_errorLoading = false;
+        return;
+    }
+    m_errorFor.clear();
+    m_certificate = {};
+    m_signInCancelled.clear();
+    denyPendingPermissions();
+}
+
+void EnginePage::finished(bool ok)
+{
+    if (!ok && m_certificate.url.isValid() && m_certificate.url == requestedUrl())
+        showCertificatePage();
+    else if (!ok && m_signInCancelled.isValid() && m_signInCancelled == requestedUrl())
+        showErrorPage(signInErrorPage(m_signInCancelled), m_signInCancelled);
+}
+
+bool EnginePage::requestClose()
+{
+    leaveFullScreen();
+    if (m_closeAgreed)
+        return true;
+    m_closing = true;
+    if (m_dialog) {
+        // The dialog goes first; the window closes once the page has its answer.
+        delete m_dialog.data();
+        return false;
+    }
+    triggerAction(QWebEnginePage::RequestClose);
+    // A page whose renderer hangs must not keep its window open.
+    QTimer::singleShot(closeAnswerMs, this, [this] {
+        if (m_closing && !m_dialog)
+            agreeToClose();
+    });
+    return false;
+}
+
+void EnginePage::agreeToClose()
+{
+    if (m_closeAgreed)
+        return;
+    m_closeAgreed = true;
+    // Queued: the page may still be inside one of its own calls.
+    QTimer::singleShot(0, m_engine, [engine = m_engine] { Q_EMIT engine->CloseRequested(); });
+}
+
+PageDialogAnswer EnginePage::ask(PageDialogRequest request, const QUrl &origin)
+{
+    const bool leave = request.kind == PageDialogKind::Leave;
+    if (m_dialog || (m_closing && !leave))
+        return {};
+    if (m_dialogsStopped)
+        return {leave, {}, false}; // a page that may show no more dialogs may be left
+    m_dialogsInARow = m_sinceDialog.isValid() && m_sinceDialog.elapsed() < inARowMs ? m_dialogsInARow + 1 : 1;
+    request.site = origin.host().isEmpty() ? origin.toDisplayString() : origin.host();
+    request.offerToStop = m_dialogsInARow >= offerToStopAfter;
+    auto *pending = new QObject(this);
+    m_dialog = pending;
+    PageDialogAnswer answer;
+    try {
+        answer = EngineHost::pageDialog()(pageArea(), request, pending);
+    } catch (...) {
+        answer = {}; // the page gets a refusal, never an exception through the engine
+    }
+    const bool withdrawn = m_dialog.isNull();
+    delete m_dialog.data();
+    m_sinceDialog.start();
+    m_dialogsStopped = m_dialogsStopped || answer.stopMore;
+    if (leave && !answer.accepted && !withdrawn)
+        m_closing = false; // the user stays
+    if (withdrawn && m_closing) {
+        // Closing the window is the user's answer: leave the page, refuse the rest.
+        answer = {};
+        answer.accepted = request.kind == PageDialogKind::Leave;
+        agreeToClose();
+    }
+    return answer;
+}
+
+void EnginePage::javaScriptAlert(const QUrl &origin, const QString &message)
+{
+    ask({PageDialogKind::Alert, {}, message, {}, false}, origin);
+}
+
+bool EnginePage::javaScriptConfirm(const QUrl &origin, const QString &message)
+{
+    // The engine asks its "leave this page?" question through here with its own fixed text.
+    static const QString leave = QCoreApplication::translate(
+        "QWebEnginePage", "Are you sure you want to leave this page? Changes that you made may not be saved.");
+    const PageDialogKind kind = message == leave ? PageDialogKind::Leave : PageDialogKind::Confirm;
+    return ask({kind, {}, kind == PageDialogKind::Leave ? QString() : message, {}, false}, origin).accepted;
+}
+
+bool EnginePage::javaScriptPrompt(const QUrl &origin, const QString &message, const QString &defaultValue,
+                                  QString *result)
+{
+    const PageDialogAnswer answer = ask({PageDialogKind::Prompt, {}, message, defaultValue, false}, origin);
+    if (answer.accepted && result)
+        *result = answer.text;
+    return answer.accepted;
+}
+
+bool EnginePage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
+{
+    if (isMainFrame && continuesPastCertificate(url, type)) {
+        load(url);
+        return false;
+    }
+    if (isMainFrame) {
+        // A new page starts with a clean slate of dialogs.
+        m_dialogsStopped = false;
+        m_dialogsInARow = 0;
+    }
+    return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+}
