@@ -34,6 +34,16 @@ Ink inkOf(QWidget &widget)
     return ink;
 }
 
+// A banner at its design size in a small shown window.
+BannerPlayer *showInWindow(BannerMovie movie, QWidget &window)
+{
+    window.resize(200, 100);
+    auto *player = new BannerPlayer(movie, &window);
+    player->setGeometry(10, 10, 49, 35);
+    window.show();
+    return player;
+}
+
 } // namespace
 
 class TestBannerPlayer : public QObject {
@@ -104,10 +114,7 @@ private Q_SLOTS:
     void noTimerWhileHiddenOrStopped()
     {
         QWidget window;
-        window.resize(200, 100);
-        auto *player = new BannerPlayer(BannerMovie::Idle, &window);
-        player->setGeometry(10, 10, 49, 35);
-        window.show();
+        BannerPlayer *player = showInWindow(BannerMovie::Idle, window);
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(player->timerActive());
 
@@ -142,10 +149,7 @@ private Q_SLOTS:
     void screenShowsTheCurrentFrame()
     {
         QWidget window;
-        window.resize(200, 100);
-        auto *player = new BannerPlayer(BannerMovie::Busy, &window);
-        player->setGeometry(10, 10, 49, 35);
-        window.show();
+        BannerPlayer *player = showInWindow(BannerMovie::Busy, window);
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         for (const QSize size : {QSize(49, 35), QSize(98, 70)}) {
             player->resize(size);
