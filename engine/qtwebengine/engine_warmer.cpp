@@ -3,9 +3,14 @@
 #include "engine/qtwebengine/engine_profile.h"
 #include "engine/qtwebengine/qt_web_engine.h"
 
+#include <QApplication>
 #include <QPointer>
+#include <QTimer>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 QPointer<QWebEngineView> &warmView()
@@ -41,6 +46,10 @@ void release()
     if (QWebEngineView *view = warmView()) {
         delete view->page();
         delete view;
+#ifdef __GLIBC__
+        // What the view held stays in the heap's free lists unless handed back.
+        QTimer::singleShot(1000, qApp, [] { malloc_trim(0); });
+#endif
     }
 }
 
