@@ -2,7 +2,6 @@
 
 #include "browser/browser_windows.h"
 #include "browser/browser_window.h"
-#include "common/twips.h"
 #include "engine/qtwebengine/engine_warmer.h"
 #include "engine/web_engine.h"
 
@@ -28,8 +27,7 @@ namespace WarmStart {
 void begin(QObject *context)
 {
     QTimer::singleShot(engineStartMs, context, [] {
-        // The window's page area at its design size.
-        EngineWarmer::start(Twips::rect(0, 1200, 8415, 4440).size(), buildFirstWindow);
+        EngineWarmer::start(Browser::pageAreaDesign().size(), buildFirstWindow);
     });
     QTimer::singleShot(latestBuildMs, context, buildFirstWindow);
 }

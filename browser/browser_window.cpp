@@ -62,6 +62,8 @@ Browser::~Browser()
     BrowserWindows::instance()->remove(this);
 }
 
+QRect Browser::pageAreaDesign() { return Twips::rect(0, 1200, 8415, 4440); }
+
 void Browser::buildControls()
 {
     client = new QWidget(this);
@@ -115,7 +117,7 @@ void Browser::buildControls()
     WebBrowser1 = WebEngines::create(client);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     name(WebBrowser1->control(), QStringLiteral("WebBrowser1"));
-    WebBrowser1->control()->setGeometry(Twips::rect(0, 1200, 8415, 4440));
+    WebBrowser1->control()->setGeometry(pageAreaDesign());
 
     StatusBar1 = new StatusBar(client);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));

@@ -57,6 +57,8 @@ public:
     QAction *Downloads = nullptr;
 
     int goLeft() const { return m_goLeft; }
+    // Where the design places the page area, in pixels of the client area.
+    static QRect pageAreaDesign();
 
     // Handlers (public so tests drive exactly what the toolkit would).
     void Form_Load();
