@@ -1,8 +1,10 @@
 #include "app/program.h"
 
 #include "common/resources.h"
-#include "dialogs/engine_dialogs.h"
+#include "dialogs/properties_dialog.h"
+#include "engine/engine_host.h"
 #include "engine/qtwebengine/environment.h"
+#include "prompts/engine_prompts.h"
 
 #include <QApplication>
 #include <QDir>
@@ -68,7 +70,8 @@ void prepareApplication(QApplication &app)
     QApplication::setFont(defaultFont);
 
     Environment::prepareApplication();
-    EngineDialogs::install();
+    EnginePrompts::install();
+    EngineHost::showProperties().set(&PageProperties::show);
 }
 
 void shutdown()

@@ -3,7 +3,7 @@
 #include "browser/browser_window.h"
 
 #include "dialogs/about_dialog.h"
-#include "dialogs/downloads_window.h"
+#include "prompts/downloads_window.h"
 #include "dialogs/find_dialog.h"
 #include "dialogs/open_file_dialog.h"
 #include "common/failure.h"

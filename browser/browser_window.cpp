@@ -8,7 +8,7 @@
 #include "common/design.h"
 #include "common/failure.h"
 #include "common/twips.h"
-#include "dialogs/downloads_window.h"
+#include "prompts/downloads_window.h"
 #include "engine/web_engine.h"
 
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Fails when a room includes a header of a room it may not depend on:
-# app -> browser -> dialogs, engine, banner -> common; the backend -> engine -> common.
+# app -> browser -> dialogs, prompts, engine, banner -> common; the backend -> engine -> common.
 set -euo pipefail
 cd "${1:-.}"
 allowed() {
@@ -10,12 +10,13 @@ allowed() {
     engine) echo "common engine" ;;
     engine/qtwebengine) echo "common engine engine/qtwebengine" ;;
     dialogs) echo "common banner engine dialogs" ;;
-    browser) echo "common banner engine dialogs browser" ;;
-    app) echo "common banner engine engine/qtwebengine dialogs browser app" ;;
+    prompts) echo "common engine prompts" ;;
+    browser) echo "common banner engine dialogs prompts browser" ;;
+    app) echo "common banner engine engine/qtwebengine dialogs prompts browser app" ;;
   esac
 }
 bad=0
-for room in common banner engine engine/qtwebengine dialogs browser app; do
+for room in common banner engine engine/qtwebengine dialogs prompts browser app; do
   for file in $(find "$room" -maxdepth 2 -name '*.h' -o -maxdepth 2 -name '*.cpp'); do
     own=$room
     [ "$room" = engine ] && [[ $file == engine/qtwebengine/* ]] && continue

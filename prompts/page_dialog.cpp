@@ -1,6 +1,6 @@
-#include "dialogs/page_dialog.h"
+#include "prompts/page_dialog.h"
 
-#include "dialogs/window_modal.h"
+#include "prompts/window_modal.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

@@ -1,4 +1,4 @@
-#include "dialogs/window_modal.h"
+#include "prompts/window_modal.h"
 
 #include <QApplication>
 #include <QDialog>

@@ -1,4 +1,4 @@
-#include "dialogs/download_row.h"
+#include "prompts/download_row.h"
 
 #include "common/message_box.h"
 #include "engine/download.h"

@@ -1,6 +1,6 @@
-#include "dialogs/sign_in_dialog.h"
+#include "prompts/sign_in_dialog.h"
 
-#include "dialogs/window_modal.h"
+#include "prompts/window_modal.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

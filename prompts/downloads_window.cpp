@@ -1,8 +1,8 @@
-#include "dialogs/downloads_window.h"
+#include "prompts/downloads_window.h"
 
 #include "common/modal.h"
 #include "common/shared_dialog.h"
-#include "dialogs/download_row.h"
+#include "prompts/download_row.h"
 #include "engine/download.h"
 
 #include <QCoreApplication>

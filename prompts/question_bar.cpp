@@ -1,4 +1,4 @@
-#include "dialogs/question_bar.h"
+#include "prompts/question_bar.h"
 
 #include <QEvent>
 #include <QHBoxLayout>
