@@ -5,21 +5,26 @@
 #include "engine/qtwebengine/engine_warmer.h"
 #include "engine/web_engine.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 
 namespace {
 // After the splash has painted; the window is built well before the tick.
 constexpr int engineStartMs = 200;
 constexpr int latestBuildMs = 1100;
+// Well after the tick: the first window's page has long had what the off-screen one warmed.
+constexpr int latestReleaseMs = 6000;
 
 void buildFirstWindow()
 {
     if (BrowserWindows::first())
         return;
     Browser *window = BrowserWindows::prepareFirst();
-    // The off-screen page has done its work once the window has its own.
+    // The off-screen page has done its work once the window has its own; and it goes in any
+    // case, whatever that first page does (a download, an error, a load that never ends).
     QObject::connect(window->WebBrowser1, &WebEngine::DownloadComplete, window, [] { EngineWarmer::release(); },
                      Qt::SingleShotConnection);
+    QTimer::singleShot(latestReleaseMs, QCoreApplication::instance(), [] { EngineWarmer::release(); });
 }
 } // namespace
 
