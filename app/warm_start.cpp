@@ -5,7 +5,6 @@
 #include "engine/qtwebengine/engine_warmer.h"
 #include "engine/web_engine.h"
 
-#include <QCoreApplication>
 #include <QTimer>
 
 namespace {
@@ -13,18 +12,16 @@ namespace {
 constexpr int engineStartMs = 200;
 constexpr int latestBuildMs = 1100;
 // Well after the tick: the first window's page has long had what the off-screen one warmed.
-constexpr int latestReleaseMs = 6000;
+constexpr int latestReleaseMs = 7000;
 
 void buildFirstWindow()
 {
     if (BrowserWindows::first())
         return;
     Browser *window = BrowserWindows::prepareFirst();
-    // The off-screen page has done its work once the window has its own; and it goes in any
-    // case, whatever that first page does (a download, an error, a load that never ends).
+    // The off-screen page has done its work once the window has its own.
     QObject::connect(window->WebBrowser1, &WebEngine::DownloadComplete, window, [] { EngineWarmer::release(); },
                      Qt::SingleShotConnection);
-    QTimer::singleShot(latestReleaseMs, QCoreApplication::instance(), [] { EngineWarmer::release(); });
 }
 } // namespace
 
@@ -35,5 +32,8 @@ void begin(QObject *context)
         EngineWarmer::start(Browser::pageAreaDesign().size(), buildFirstWindow);
     });
     QTimer::singleShot(latestBuildMs, context, buildFirstWindow);
+    // And it goes in any case, whatever the first window's page does (a download, an error, a
+    // load that never ends) or if that window was there before it.
+    QTimer::singleShot(latestReleaseMs, context, [] { EngineWarmer::release(); });
 }
 } // namespace WarmStart
