@@ -362,6 +362,11 @@ navigator.geolocation.getCurrentPosition(function () { document.title = "allowed
 </script></body></html>"""
 
 
+PROMPT_PAGE = b"""<!doctype html><html><head><title>Asking</title></head><body><script>
+setTimeout(function () { document.title = "city " + prompt("Which city?", ""); }, 100);
+</script></body></html>"""
+
+
 def serve_loopback():
     """A loopback web server in a thread of its own; returns its port."""
     import http.server
@@ -369,11 +374,12 @@ def serve_loopback():
 
     class Pages(http.server.BaseHTTPRequestHandler):
         def do_GET(self):
+            page = PROMPT_PAGE if self.path == "/prompt" else READING_PAGE
             self.send_response(200)
             self.send_header("Content-Type", "text/html")
-            self.send_header("Content-Length", str(len(READING_PAGE)))
+            self.send_header("Content-Length", str(len(page)))
             self.end_headers()
-            self.wfile.write(READING_PAGE)
+            self.wfile.write(page)
 
         def log_message(self, *args):
             pass
@@ -466,6 +472,21 @@ def check_question_bar(window, combo, port):
           "Esc answers no (caption %r)" % window.name)
 
 
+def check_page_dialog(app, window, combo, port):
+    group = "page dialog"
+    go_to(window, combo, "http://127.0.0.1:%d/prompt" % port)
+    dialog = wait_for(lambda: top_window(app, "127.0.0.1 says"), 15)
+    if not check(group, dialog is not None, "a page's prompt opens a dialog"):
+        return
+    field = find(dialog, role="text")
+    check(group, field is not None and field.name == "Which city?",
+          "its field is named by the page's question (read %r)" % (field.name if field else None))
+    missing = unnamed_controls(dialog, skip=[])
+    check(group, not missing, "every control has a name (unnamed: %s)" % (missing or "none"))
+    press("Cancel")(dialog)
+    check(group, bool(caption(window, "city null")), "Cancel answers the page (caption %r)" % window.name)
+
+
 def check_top_levels(app, when):
     """Only the splash, browser windows and dialogs are windows to a screen reader."""
     others = []
@@ -509,6 +530,7 @@ def main():
         port = serve_loopback()
         check_page_content(window, combo, port)
         check_question_bar(window, combo, port)
+        check_page_dialog(app, window, combo, port)
         check_top_levels(app, "at the end")
     finally:
         program.terminate()

@@ -55,7 +55,7 @@ void AccessibilityTest::group_data()
     // it asks, and no window beyond these.
     for (const char *name : {"window", "controls", "menus", "status", "tab order", "message",
                              "about dialog", "find dialog", "open-file dialog", "page content",
-                             "question bar", "top levels"})
+                             "question bar", "page dialog", "top levels"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 
