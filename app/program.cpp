@@ -1,5 +1,6 @@
 #include "app/program.h"
 
+#include "app/accessible_windows.h"
 #include "common/resources.h"
 #include "dialogs/properties_dialog.h"
 #include "engine/engine_host.h"
@@ -42,6 +43,7 @@ namespace Program {
 void prepareProcess()
 {
     Environment::prepareProcess();
+    AccessibleWindows::install();
     // Compiled shaders would be cached in the user's home; compiling them again costs little.
     QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
 }

@@ -11,6 +11,8 @@ namespace {
 // After the splash has painted; the window is built well before the tick.
 constexpr int engineStartMs = 200;
 constexpr int latestBuildMs = 1100;
+// Well after the tick: the first window's page has long had what the off-screen one warmed.
+constexpr int latestReleaseMs = 7000;
 
 void buildFirstWindow()
 {
@@ -30,5 +32,8 @@ void begin(QObject *context)
         EngineWarmer::start(Browser::pageAreaDesign().size(), buildFirstWindow);
     });
     QTimer::singleShot(latestBuildMs, context, buildFirstWindow);
+    // And it goes in any case, whatever the first window's page does (a download, an error, a
+    // load that never ends) or if that window was there before it.
+    QTimer::singleShot(latestReleaseMs, context, [] { EngineWarmer::release(); });
 }
 } // namespace WarmStart

@@ -28,6 +28,7 @@ PageDialog::PageDialog(const PageDialogRequest &request, QWidget *parent) : QDia
     if (request.kind == PageDialogKind::Prompt) {
         m_text = new QLineEdit(request.text);
         m_text->setObjectName(QStringLiteral("text"));
+        message->setBuddy(m_text); // a screen reader names the field by the page's question
         layout->addWidget(m_text);
     }
     if (request.offerToStop) {

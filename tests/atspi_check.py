@@ -349,6 +349,156 @@ def check_dialogs(app, window):
                  lambda w: key("Escape"))
 
 
+# ---- the page and the questions it asks ----
+
+READING_PAGE = b"""<!doctype html><html><head><title>Reading</title></head><body>
+<h1>Loopback heading</h1>
+<p>A paragraph of plain text.</p>
+<a href="/read">A loopback link</a>
+<label>Your name <input type="text"></label>
+<script>
+navigator.geolocation.getCurrentPosition(function () { document.title = "allowed"; },
+                                         function (e) { document.title = "denied " + e.code; });
+</script></body></html>"""
+
+
+PROMPT_PAGE = b"""<!doctype html><html><head><title>Asking</title></head><body><script>
+setTimeout(function () { document.title = "city " + prompt("Which city?", ""); }, 100);
+</script></body></html>"""
+
+
+def serve_loopback():
+    """A loopback web server in a thread of its own; returns its port."""
+    import http.server
+    import threading
+
+    class Pages(http.server.BaseHTTPRequestHandler):
+        def do_GET(self):
+            page = PROMPT_PAGE if self.path == "/prompt" else READING_PAGE
+            self.send_response(200)
+            self.send_header("Content-Type", "text/html")
+            self.send_header("Content-Length", str(len(page)))
+            self.end_headers()
+            self.wfile.write(page)
+
+        def log_message(self, *args):
+            pass
+
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Pages)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server.server_address[1]
+
+
+def go_to(window, combo, address):
+    """Types an address into the address box, as a person does, and presses Enter."""
+    subprocess.run(["xdotool", "windowfocus", "--sync", browser_x_window], check=False)
+    key("ctrl+l")
+    wait_for(lambda: combo is not None and focused(combo) is not None, 5)
+    subprocess.run(["xdotool", "type", "--delay", "10", address], check=True)
+    key("Return")
+
+
+def caption(window, title):
+    return wait_for(lambda: window.name == title + "   --  " + BROWSER_CAPTION, 20)
+
+
+def page_text(page):
+    """Everything the page's nodes say, by name or through their text interface."""
+    said = []
+    for acc in walk(page):
+        said.append(acc.name)
+        try:
+            said.append(acc.queryText().getText(0, -1))
+        except NotImplementedError:
+            pass
+    return " ".join(said)
+
+
+def check_page_content(window, combo, port):
+    group = "page content"
+    go_to(window, combo, "http://127.0.0.1:%d/read" % port)
+    check(group, bool(caption(window, "Reading")), "the loopback page loaded (caption %r)" % window.name)
+    page = find(window, "WebBrowser1")
+    if not check(group, page is not None, "WebBrowser1 found"):
+        return
+    for role, name in (("heading", "Loopback heading"), ("link", "A loopback link")):
+        found = wait_for(lambda: find(page, name, role, showing_only=False), 10)
+        check(group, found is not None, "the page's %s %r is read by name" % (role, name))
+    field = find(page, "Your name", showing_only=False)
+    check(group, field is not None and field.getRoleName() in ("entry", "text"),
+          "the form field is read by its label (role %r)" % (field.getRoleName() if field else None))
+    check(group, "A paragraph of plain text." in page_text(page), "the page's text is readable")
+
+
+def has_focus(acc):
+    import pyatspi
+    return acc.getState().contains(pyatspi.STATE_FOCUSED)
+
+
+def question_bar(window):
+    return find(window, role="notification")
+
+
+def check_question_bar(window, combo, port):
+    group = "question bar"
+    bar = wait_for(lambda: question_bar(window), 15)
+    if not check(group, bar is not None, "the permission question is a notification"):
+        return
+    asked = "127.0.0.1 wants to know your location."
+    check(group, asked in (bar.name, bar.description),
+          "it reads %r (name %r, description %r)" % (asked, bar.name, bar.description))
+    allow, deny = find(bar, "Allow", "push button"), find(bar, "Deny", "push button")
+    check(group, allow is not None and deny is not None, "its buttons read Allow and Deny")
+    check(group, bool(wait_for(lambda: has_focus(bar), 5)), "it takes the keyboard focus when it comes")
+    # Alt+D stays the address box's: its text selected, the question still open.
+    key("alt+d")
+    line = find(combo, role="text", showing_only=False) if combo else None
+    in_box = wait_for(lambda: focused(window) in (combo, line), 5)
+    selected = line.queryText().getSelection(0) if line and line.queryText().getNSelections() else None
+    check(group, bool(in_box) and selected == (0, line.queryText().characterCount),
+          "Alt+D selects the address box (focus %r, selection %r)" % (bool(in_box), selected))
+    check(group, question_bar(window) is not None, "Alt+D leaves the question open")
+    if deny is not None:
+        deny.queryAction().doAction(0)
+    check(group, bool(caption(window, "denied 1")), "Deny's action answers no (caption %r)" % window.name)
+    check(group, bool(wait_for(lambda: question_bar(window) is None, 5)), "the bar goes once answered")
+    # Another site asks again; Esc answers it.
+    go_to(window, combo, "http://localhost:%d/read" % port)
+    caption(window, "Reading")
+    bar = wait_for(lambda: question_bar(window), 15)
+    wait_for(lambda: bar is not None and has_focus(bar), 5)
+    key("Escape")
+    check(group, bar is not None and bool(caption(window, "denied 1")),
+          "Esc answers no (caption %r)" % window.name)
+
+
+def check_page_dialog(app, window, combo, port):
+    group = "page dialog"
+    go_to(window, combo, "http://127.0.0.1:%d/prompt" % port)
+    dialog = wait_for(lambda: top_window(app, "127.0.0.1 says"), 15)
+    if not check(group, dialog is not None, "a page's prompt opens a dialog"):
+        return
+    field = find(dialog, role="text")
+    check(group, field is not None and field.name == "Which city?",
+          "its field is named by the page's question (read %r)" % (field.name if field else None))
+    missing = unnamed_controls(dialog, skip=[])
+    check(group, not missing, "every control has a name (unnamed: %s)" % (missing or "none"))
+    press("Cancel")(dialog)
+    check(group, bool(caption(window, "city null")), "Cancel answers the page (caption %r)" % window.name)
+
+
+def check_top_levels(app, when):
+    """Only the splash, browser windows and dialogs are windows to a screen reader."""
+    others = []
+    for window in children(app):
+        role, name = window.getRoleName(), window.name
+        if role in ("dialog", "alert", "file chooser") or name == "frmSplash" or (
+                role == "frame" and name.endswith(BROWSER_CAPTION)):
+            continue
+        others.append("%s %r" % (role, name))
+    check("top levels", not others, "%s: no other top-level window (others: %s)" % (when, others or "none"))
+
+
 def main():
     if len(sys.argv) != 2:
         print(__doc__, file=sys.stderr)
@@ -371,11 +521,17 @@ def main():
         global browser_x_window
         browser_x_window = shown.stdout.split()[0].decode()
         subprocess.run(["xdotool", "windowfocus", "--sync", browser_x_window], check=False)
+        check_top_levels(app, "at the first window")
         combo = check_browser_controls(window)
         check_menus(window)
         check_status(window, combo)
         check_tab_order(window, combo)
         check_dialogs(app, window)
+        port = serve_loopback()
+        check_page_content(window, combo, port)
+        check_question_bar(window, combo, port)
+        check_page_dialog(app, window, combo, port)
+        check_top_levels(app, "at the end")
     finally:
         program.terminate()
         try:

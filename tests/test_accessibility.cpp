@@ -51,9 +51,11 @@ void AccessibilityTest::initTestCase()
 void AccessibilityTest::group_data()
 {
     QTest::addColumn<QString>("name");
-    // The browser window and its parts, then each window the keyboard opens.
+    // The browser window and its parts, each window the keyboard opens, a page and the question
+    // it asks, and no window beyond these.
     for (const char *name : {"window", "controls", "menus", "status", "tab order", "message",
-                             "about dialog", "find dialog", "open-file dialog"})
+                             "about dialog", "find dialog", "open-file dialog", "page content",
+                             "question bar", "page dialog", "top levels"})
         QTest::newRow(name) << QString::fromLatin1(name);
 }
 

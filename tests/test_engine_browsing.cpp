@@ -1,10 +1,12 @@
 // Browsing with the real engine: the home page, typed addresses, redirects, failures,
 // history, and new windows only in answer to a click.
 
+#include "app/warm_start.h"
 #include "browser/browser_window.h"
 #include "browser/status_bar.h"
 #include "banner/banner_player.h"
 #include "common/failure.h"
+#include "engine/qtwebengine/engine_warmer.h"
 #include "engine/qtwebengine/qt_web_engine.h"
 #include "support/loopback_http_server.h"
 #include "support/test_main.h"
@@ -170,6 +172,18 @@ private Q_SLOTS:
         typeAndEnter(server.url("/popup").toString());
         QTest::qWait(1000);
         QCOMPARE(BrowserWindows::count(), before);
+    }
+
+    // The warm start's off-screen view goes whatever the first window's page does: here that
+    // window is built but never shown, so its page never loads.
+    void warmUpViewGoesEvenIfTheFirstPageNeverLoads()
+    {
+        deleteAllBrowsers();
+        QObject context;
+        WarmStart::begin(&context);
+        QTRY_VERIFY_WITH_TIMEOUT(EngineWarmer::isWarming() && BrowserWindows::first(), 10000);
+        QVERIFY(!BrowserWindows::first()->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!EngineWarmer::isWarming(), 10000);
     }
 };
 

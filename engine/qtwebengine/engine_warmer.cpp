@@ -28,8 +28,10 @@ void start(const QSize &pageSize, std::function<void()> ready)
         return;
     auto *view = new QWebEngineView;
     warmView() = view;
-    // Shown, so the engine composes it as it will the real page, but never mapped on screen.
+    // Shown, so the engine composes it as it will the real page, but never mapped on screen;
+    // and should anything map it, a window manager leaves it alone.
     view->setAttribute(Qt::WA_DontShowOnScreen);
+    view->setWindowFlag(Qt::X11BypassWindowManagerHint);
     auto *page = new QWebEnginePage(EngineProfile::profile(), view);
     view->setPage(page);
     view->resize(pageSize);
@@ -52,5 +54,7 @@ void release()
 #endif
     }
 }
+
+bool isWarming() { return !warmView().isNull(); }
 
 } // namespace EngineWarmer

@@ -12,4 +12,6 @@ namespace EngineWarmer {
 void start(const QSize &pageSize, std::function<void()> ready);
 // Lets the off-screen view and its page go (pages before the profile, as always).
 void release();
+// Whether the off-screen view is there.
+bool isWarming();
 } // namespace EngineWarmer

@@ -21,6 +21,10 @@ void prepareProcess()
     // Chromium's own diagnostics (GPU set-up on virtual displays and the like) are not for
     // the user's terminal; fatal errors still show.
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--log-level=3");
+    // Without this, Qt WebEngine 6.4 never gives a screen reader the page's contents (later
+    // versions do by default). The engine still builds that tree only while assistive
+    // technology is active, so nobody else pays for it.
+    qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The engine reports its GL set-up at every start; that is not for the user.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));

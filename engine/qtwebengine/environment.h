@@ -2,7 +2,8 @@
 // The engine's process set-up, shared by the program and its tests.
 
 namespace Environment {
-// Before the QApplication exists: Chromium's flags and the sandbox decision.
+// Before the QApplication exists: Chromium's flags, the sandbox decision and the switch that
+// lets screen readers read pages.
 void prepareProcess();
 // Once it exists: makes this backend the engine of every new browser window.
 void prepareApplication();

@@ -1,0 +1,63 @@
+#include "app/accessible_windows.h"
+
+#include <QAccessibleObject>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QWidget>
+#include <QWindow>
+
+namespace {
+bool metOnScreen(QWindow *window)
+{
+    // Qt skips these two kinds itself.
+    if (window->type() == Qt::Popup || window->type() == Qt::Desktop)
+        return false;
+    // Never created on the display: a window only in name, such as Qt Quick's off-screen one.
+    if (!window->handle())
+        return false;
+    QAccessibleInterface *root = window->accessibleRoot();
+    if (!root || !root->object())
+        return false;
+    const auto *widget = qobject_cast<const QWidget *>(root->object());
+    return !widget || !widget->testAttribute(Qt::WA_DontShowOnScreen);
+}
+
+QObjectList windowsOnScreen()
+{
+    QObjectList list;
+    const QWindowList windows = QGuiApplication::topLevelWindows();
+    for (QWindow *window : windows) {
+        if (metOnScreen(window))
+            list.append(window->accessibleRoot()->object());
+    }
+    return list;
+}
+
+class ApplicationAccessible : public QAccessibleApplication {
+public:
+    int childCount() const override { return int(windowsOnScreen().size()); }
+
+    int indexOfChild(const QAccessibleInterface *child) const override
+    {
+        return child ? int(windowsOnScreen().indexOf(child->object())) : -1;
+    }
+
+    QAccessibleInterface *child(int index) const override
+    {
+        const QObjectList windows = windowsOnScreen();
+        return index >= 0 && index < windows.size() ? QAccessible::queryAccessibleInterface(windows.at(index))
+                                                    : nullptr;
+    }
+};
+
+QAccessibleInterface *applicationAccessible(const QString &, QObject *object)
+{
+    if (object && object == QCoreApplication::instance())
+        return new ApplicationAccessible;
+    return nullptr;
+}
+} // namespace
+
+namespace AccessibleWindows {
+void install() { QAccessible::installFactory(&applicationAccessible); }
+} // namespace AccessibleWindows
