@@ -7,11 +7,15 @@
 #include "browser/status_bar.h"
 #include "banner/banner_player.h"
 #include "common/failure.h"
+#include "common/shared_dialog.h"
+#include "prompts/downloads_window.h"
 #include "support/fake_engine.h"
 #include "support/test_main.h"
+#include "support/windows.h"
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QToolButton>
 #include <QWindow>
@@ -237,6 +241,52 @@ private Q_SLOTS:
             QVERIFY(window->ComboURL->lineEdit()->hasFocus());
             QCOMPARE(window->ComboURL->lineEdit()->selectedText(), QStringLiteral("http://example.com/"));
         }
+    }
+
+    void windowKeysRunTheirCommands()
+    {
+        activate(window);
+        QCOMPARE(callsOf(Qt::CTRL | Qt::Key_P), QStringList({"ExecWB(6,0)"})); // File > Print
+
+        // F11 fills the screen and back; Esc leaves it without stopping the page.
+        window->Go_Click();
+        callsOf(Qt::Key_F11);
+        QVERIFY(window->windowState() & Qt::WindowFullScreen);
+        QCOMPARE(callsOf(Qt::Key_F11), QStringList());
+        QVERIFY(!(window->windowState() & Qt::WindowFullScreen));
+        callsOf(Qt::Key_F11);
+        QCOMPARE(callsOf(Qt::Key_Escape), QStringList());
+        QVERIFY(!(window->windowState() & Qt::WindowFullScreen));
+        QCOMPARE(callsOf(Qt::Key_Escape), QStringList({"Stop"}));
+
+        // Ctrl+U, also in the address box (where it would empty the box): the page's source
+        // in a new window, which an offline window passes on.
+        window->ComboURL->setEditText(QStringLiteral("typed"));
+        window->ComboURL->setFocus();
+        engine->location = QStringLiteral("http://example.com/a");
+        engine->setOffline(true);
+        QTest::keyClick(window->ComboURL, Qt::Key_U, Qt::ControlModifier);
+        QCOMPARE(window->ComboURL->currentText(), QStringLiteral("typed"));
+        QScopedPointer<Browser> source(otherBrowser(window));
+        QVERIFY(source);
+        QCOMPARE(source->ComboURL->currentText(), QStringLiteral("view-source:http://example.com/a"));
+        QCOMPARE(FakeEngine::all().last()->calls.mid(2),
+                 QStringList({"Offline=true", "Navigate(view-source:http://example.com/a)"}));
+
+        // Ctrl+J: the Downloads window, now only a key.
+        activate(window);
+        callsOf(Qt::CTRL | Qt::Key_J);
+        QVERIFY(SharedDialog<DownloadsWindow>::current() && SharedDialog<DownloadsWindow>::current()->isVisible());
+        delete SharedDialog<DownloadsWindow>::current();
+
+        // Ctrl+W closes the window as its close box does.
+        activate(window);
+        QPointer<Browser> closing = window;
+        callsOf(Qt::CTRL | Qt::Key_W);
+        QVERIFY(!closing->isVisible());
+        QTRY_VERIFY(!closing);
+        window = nullptr;
+        QVERIFY(m_uncaught.isEmpty());
     }
 
     void zoomKeysZoomOnlyTheirWindow()

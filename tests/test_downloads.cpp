@@ -168,7 +168,7 @@ private Q_SLOTS:
         QVERIFY(downloads->isVisible());
         QVERIFY(rowOf(download)->statusText().startsWith(QStringLiteral("Done")));
         downloads->close(); // it stays reachable from the window
-        window->Downloads->trigger();
+        window->findChild<QAction *>(QStringLiteral("keyDownloads"))->trigger();
         QVERIFY(downloads->isVisible());
     }
 

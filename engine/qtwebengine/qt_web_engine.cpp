@@ -6,6 +6,7 @@
 #include "common/failure.h"
 #include "engine/qtwebengine/request_policy.h"
 #include "engine/qtwebengine/page_commands.h"
+#include "engine/qtwebengine/page_find.h"
 #include "engine/qtwebengine/page_menu.h"
 
 #include <QDesktopServices>
@@ -22,6 +23,7 @@ QtWebEngine::QtWebEngine(QWidget *parent)
     m_requests = m_page->requests();
     m_view->setPage(m_page);
     m_commands = new PageCommands(m_view, this);
+    m_find = new PageFind(m_page);
     connect(m_commands, &PageCommands::saved, this,
             [this](const QString &path) { Q_EMIT FileNotice(tr("Saved: %1").arg(path)); });
     PageMenu::attach(m_view, m_commands);
@@ -149,6 +151,10 @@ void QtWebEngine::ExecWB(ExecCommand commandId, int option)
 
 void QtWebEngine::setOffline(bool offline) { m_requests->setOffline(offline); }
 bool QtWebEngine::Offline() const { return m_requests->isOffline(); }
+
+void QtWebEngine::findOnPage(const QString &text) { m_find->find(text); }
+void QtWebEngine::findNextOnPage(const QString &text) { m_find->findNext(text); }
+void QtWebEngine::clearFindOnPage() { m_find->clear(); }
 
 QString QtWebEngine::LocationURL() const { return m_page->url().toString(); }
 

@@ -4,8 +4,9 @@
 #include "engine/web_engine.h"
 
 class EnginePage;
-class RequestPolicy;
 class PageCommands;
+class PageFind;
+class RequestPolicy;
 class QWebEnginePage;
 class QWebEngineView;
 
@@ -36,6 +37,9 @@ public:
     bool Busy() const override { return m_busy; }
     void setZoomFactor(double factor) override;
     double zoomFactor() const override;
+    void findOnPage(const QString &text) override;
+    void findNextOnPage(const QString &text) override;
+    void clearFindOnPage() override;
 
     QWebEngineView *view() const { return m_view; }
     QWebEnginePage *page() const;
@@ -59,6 +63,7 @@ private:
     EnginePage *m_page;
     RequestPolicy *m_requests;
     PageCommands *m_commands;
+    PageFind *m_find;
     bool m_busy = false;
     bool m_registered = false;
 };
