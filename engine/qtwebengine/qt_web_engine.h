@@ -3,6 +3,8 @@
 
 #include "engine/web_engine.h"
 
+#include <QElapsedTimer>
+
 class EnginePage;
 class PageCommands;
 class PageFind;
@@ -58,6 +60,9 @@ private:
     void connectPage();
     void pageLoaded(bool ok);
     void rendererGone();
+    // Save, save as, print and print preview, for a web page or a document the engine shows.
+    void execOnDocument(ExecCommand commandId);
+    void printRequested();
 
     QWebEngineView *m_view;
     EnginePage *m_page;
@@ -65,5 +70,8 @@ private:
     PageCommands *m_commands;
     PageFind *m_find;
     bool m_busy = false;
+    bool m_printing = false;     // a print the page asked for is running
+    QElapsedTimer m_sincePrint; // since that print ended
+    static constexpr qint64 printPauseMs = 3000;
     bool m_registered = false;
 };
