@@ -351,7 +351,7 @@ private Q_SLOTS:
             QCOMPARE(dialogs, QStringList{"QPrintDialog"});
         } else {
             QCOMPARE(dialogs, QStringList());
-            QVERIFY(window->StatusBar1->panelText().contains(QStringLiteral("cannot print a PDF")));
+            QVERIFY(window->StatusBar1->panelText().contains(QStringLiteral("Cannot print a PDF")));
         }
         Modal::runner().set({});
 

@@ -164,8 +164,7 @@ void QtWebEngine::execOnDocument(ExecCommand commandId)
         return;
     }
     if (pdf && !ShownDocument::enginePrintsPdf) {
-        Q_EMIT FileNotice(tr("This version of the web engine cannot print a PDF: "
-                             "save it with File > Save As and print it from a PDF reader"));
+        Q_EMIT FileNotice(tr("Cannot print a PDF here: save it and print it from a PDF reader"));
         throw PlatformError(QStringLiteral("The web engine cannot print a PDF"));
     }
     switch (commandId) {
