@@ -3,7 +3,6 @@
 #include "browser/browser_window.h"
 
 #include "dialogs/about_dialog.h"
-#include "prompts/downloads_window.h"
 #include "dialogs/find_dialog.h"
 #include "dialogs/open_file_dialog.h"
 #include "common/failure.h"
@@ -145,5 +144,3 @@ void Browser::ioptions_Click()
 }
 
 void Browser::Aboutus_Click() { frmAbout::showShared(); }
-
-void Browser::Downloads_Click() { DownloadsWindow::showFor(this); }

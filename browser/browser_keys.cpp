@@ -3,6 +3,7 @@
 #include "browser/browser_window.h"
 #include "common/connect_guarded.h"
 #include "engine/web_engine.h"
+#include "prompts/downloads_window.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -36,6 +37,33 @@ void focusAddressBox(Browser *window)
     window->ComboURL->lineEdit()->selectAll();
 }
 
+// The page's source in a new window, as File > New makes one; a source view of an offline
+// window stays offline.
+void viewSource(Browser *window)
+{
+    const QString sourceScheme = QStringLiteral("view-source:");
+    const QString address = window->WebBrowser1->LocationURL();
+    if (address.isEmpty() || address.startsWith(sourceScheme))
+        return;
+    const bool offline = window->WebBrowser1->Offline();
+    auto *source = new Browser;
+    source->show();
+    if (offline)
+        source->WebBrowser1->setOffline(true);
+    source->ComboURL->setEditText(sourceScheme + address);
+    source->Go_Click();
+}
+
+void toggleFullScreen(Browser *window) { window->setWindowState(window->windowState() ^ Qt::WindowFullScreen); }
+
+void escape(Browser *window)
+{
+    if (window->isFullScreen())
+        toggleFullScreen(window);
+    else
+        press(window, 4);
+}
+
 void zoom(Browser *window, double (*step)(double))
 {
     WebEngine *engine = window->WebBrowser1;
@@ -64,13 +92,18 @@ void install(Browser *w)
     addKeys(w, "keyBack", {Qt::ALT | Qt::Key_Left, Qt::Key_Back}, [w] { press(w, 1); });
     addKeys(w, "keyForward", {Qt::ALT | Qt::Key_Right, Qt::Key_Forward}, [w] { press(w, 2); });
     addKeys(w, "keyRefresh", {Qt::Key_F5, Qt::CTRL | Qt::Key_R, Qt::Key_Refresh}, [w] { press(w, 3); });
-    addKeys(w, "keyStop", {Qt::Key_Escape, Qt::Key_Stop}, [w] { press(w, 4); });
+    addKeys(w, "keyStop", {Qt::Key_Escape, Qt::Key_Stop}, [w] { escape(w); });
     addKeys(w, "keyAddress", {Qt::CTRL | Qt::Key_L, Qt::ALT | Qt::Key_D, Qt::Key_F6},
             [w] { focusAddressBox(w); });
     addKeys(w, "keyZoomIn", {Qt::CTRL | Qt::Key_Plus, Qt::CTRL | Qt::Key_Equal},
             [w] { zoom(w, &zoomedIn); });
     addKeys(w, "keyZoomOut", {Qt::CTRL | Qt::Key_Minus}, [w] { zoom(w, &zoomedOut); });
     addKeys(w, "keyZoomReset", {Qt::CTRL | Qt::Key_0}, [w] { zoom(w, nullptr); });
+    addKeys(w, "keyClose", {Qt::CTRL | Qt::Key_W}, [w] { w->close(); }); // as the close box
+    addKeys(w, "keyPrint", {Qt::CTRL | Qt::Key_P}, [w] { w->print->trigger(); });
+    addKeys(w, "keyFullScreen", {Qt::Key_F11}, [w] { toggleFullScreen(w); });
+    addKeys(w, "keySource", {Qt::CTRL | Qt::Key_U}, [w] { viewSource(w); });
+    addKeys(w, "keyDownloads", {Qt::CTRL | Qt::Key_J}, [w] { DownloadsWindow::showFor(w); });
 }
 
 } // namespace BrowserKeys

@@ -55,7 +55,6 @@ constexpr MenuItem menuItems[] = {
     {"View", "Refreshbrw", "&Refresh", none, &Browser::Refreshbrw, &Browser::Refreshbrw_Click},
     {"Favourites", "atf", "&Add To Favourites", none, &Browser::atf, &Browser::atf_Click},
     {"Tools", "ioptions", "Internet &Options", none, &Browser::ioptions, &Browser::ioptions_Click},
-    {"Tools", "Downloads", "&Downloads", Qt::CTRL | Qt::Key_J, &Browser::Downloads, &Browser::Downloads_Click},
     {"Help", "Aboutus", "&About Us", none, &Browser::Aboutus, &Browser::Aboutus_Click},
 };
 

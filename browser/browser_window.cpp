@@ -232,11 +232,14 @@ bool Browser::eventFilter(QObject *watched, QEvent *event)
     } else if (watched == ComboURL && event->type() == QEvent::FocusIn) {
         unguarded([this] { ComboURL_GotFocus(); });
     } else if (watched == ComboURL && event->type() == QEvent::ShortcutOverride) {
-        // The Edit menu's shortcuts run its commands here too, in place of the line edit's own.
+        // The Edit menu's shortcuts and the window's keys run their commands here too, in place
+        // of the line edit's own (Ctrl+U would empty the box).
         const auto *key = static_cast<QKeyEvent *>(event);
         const QKeySequence pressed(key->keyCombination());
-        for (const QAction *item : {Cut, Copy, Paste, selectall}) {
-            if (item->shortcut() == pressed) {
+        QList<QAction *> items{Cut, Copy, Paste, selectall};
+        items += actions();
+        for (const QAction *item : std::as_const(items)) {
+            if (item->shortcuts().contains(pressed)) {
                 event->ignore();
                 return true;
             }

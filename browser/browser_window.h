@@ -54,7 +54,6 @@ public:
     QAction *Cut = nullptr, *Copy = nullptr, *Paste = nullptr, *selectall = nullptr, *Find = nullptr;
     QAction *Stopbrw = nullptr, *Refreshbrw = nullptr;
     QAction *atf = nullptr, *ioptions = nullptr, *Aboutus = nullptr;
-    QAction *Downloads = nullptr;
 
     int goLeft() const { return m_goLeft; }
     // Where the design places the page area, in pixels of the client area.
@@ -97,7 +96,6 @@ public:
     void atf_Click();
     void ioptions_Click();
     void Aboutus_Click();
-    void Downloads_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

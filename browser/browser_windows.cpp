@@ -19,6 +19,10 @@ BrowserWindows::BrowserWindows()
                 throw PlatformError(QStringLiteral("The browser window's address box is not available"));
             return browser->ComboURL->lineEdit();
         });
+        dialog->setPage([]() -> WebEngine * {
+            Browser *browser = firstOrCreate();
+            return browser ? browser->WebBrowser1 : nullptr;
+        });
     });
     openfile::whenMade([this](openfile *dialog) {
         connect(dialog, &openfile::fileChosen, this, &BrowserWindows::openInFirst);

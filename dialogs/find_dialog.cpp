@@ -4,6 +4,7 @@
 #include "common/connect_guarded.h"
 #include "common/failure.h"
 #include "common/twips.h"
+#include "engine/web_engine.h"
 
 #include <QComboBox>
 #include <QKeyEvent>
@@ -87,13 +88,29 @@ Find1::Find1(QWidget *parent)
     unguarded([this] { Form_Load(); });
 }
 
-Find1::~Find1() = default;
+Find1::~Find1()
+{
+    // Unloading takes the marks off the page; a destructor reports nothing.
+    resumeNext([this] {
+        if (m_marked)
+            m_marked->clearFindOnPage();
+    });
+}
 
 QLineEdit *Find1::addressLine() const
 {
     if (!m_addressLine)
         throw PlatformError(QStringLiteral("The browser window's address box is not available"));
     return m_addressLine();
+}
+
+WebEngine *Find1::page()
+{
+    WebEngine *engine = m_page ? m_page() : nullptr;
+    if (!engine)
+        throw PlatformError(QStringLiteral("The browser window's page is not available"));
+    m_marked = engine;
+    return engine;
 }
 
 void Find1::Form_Load() { Findnext->setEnabled(false); }
@@ -105,12 +122,14 @@ void Find1::Find_Click()
         Find->setEnabled(false);
         Findnext->setEnabled(true);
     }
+    page()->findOnPage(Text1->text());
 }
 
 void Find1::Findnext_Click()
 {
     LineEditTarget target(addressLine());
     FindSearch::findNext(target, Text1->text(), m_state);
+    page()->findNextOnPage(Text1->text());
 }
 
 void Find1::Cancel_Click() { close(); }

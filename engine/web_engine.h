@@ -55,6 +55,13 @@ public:
     virtual void setZoomFactor(double factor) = 0;
     virtual double zoomFactor() const = 0;
 
+    // Finding a text on the page, case-blind: every occurrence is marked and the current one
+    // is scrolled into view. findOnPage starts at the first occurrence, findNextOnPage moves on
+    // to the next (wrapping at the end), clearFindOnPage takes the marks away.
+    virtual void findOnPage(const QString &text) = 0;
+    virtual void findNextOnPage(const QString &text) = 0;
+    virtual void clearFindOnPage() = 0;
+
     // Size of the page area in twips; a negative value is refused.
     virtual void setWidth(int twips);
     virtual void setHeight(int twips);

@@ -1,6 +1,6 @@
 #pragma once
 // The Downloads window: one row per download of this run, newest first. It opens when a
-// download starts and from every browser window's Tools menu; closing it hides it, and the
+// download starts and with every browser window's Ctrl+J; closing it hides it, and the
 // downloads go on. Also the questions around downloads: where to save one, and whether the
 // running ones may end with the last browser window.
 

@@ -24,7 +24,7 @@ MENUS = [
                        ("Select All", "Ctrl+A"), ("Find(on this page)", "Ctrl+F")]),
     ("View", "Alt+V", [("Stop", "Alt+S"), ("Refresh", "Alt+R")]),
     ("Favourites", "Alt+a", [("Add To Favourites", "Alt+A")]),
-    ("Tools", "Alt+T", [("Internet Options", "Alt+O"), ("Downloads", "Ctrl+J")]),
+    ("Tools", "Alt+T", [("Internet Options", "Alt+O")]),
     ("Help", "Alt+H", [("About Us", "Alt+A")]),
 ]
 

@@ -7,11 +7,15 @@
 #include "browser/status_bar.h"
 #include "banner/banner_player.h"
 #include "common/failure.h"
+#include "common/shared_dialog.h"
+#include "prompts/downloads_window.h"
 #include "support/fake_engine.h"
 #include "support/test_main.h"
+#include "support/windows.h"
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QToolButton>
 #include <QWindow>
@@ -237,6 +241,42 @@ private Q_SLOTS:
             QVERIFY(window->ComboURL->lineEdit()->hasFocus());
             QCOMPARE(window->ComboURL->lineEdit()->selectedText(), QStringLiteral("http://example.com/"));
         }
+    }
+
+    void windowKeysRunTheirCommands()
+    {
+        activate(window);
+        QCOMPARE(callsOf(Qt::CTRL | Qt::Key_P), QStringList({"ExecWB(6,0)"})); // File > Print
+        window->Go_Click();
+        for (bool full : {true, false, true}) {
+            QVERIFY(callsOf(Qt::Key_F11).isEmpty());
+            QCOMPARE(window->isFullScreen(), full);
+        }
+        QVERIFY(callsOf(Qt::Key_Escape).isEmpty()); // leaves full screen, does not stop
+        QVERIFY(!window->isFullScreen());
+        QCOMPARE(callsOf(Qt::Key_Escape), QStringList({"Stop"}));
+
+        // Ctrl+U, even in the address box (where it would empty it): the source in a new window,
+        // offline as this one is.
+        window->ComboURL->setEditText(QStringLiteral("typed"));
+        engine->location = QStringLiteral("http://example.com/a");
+        engine->setOffline(true);
+        QTest::keyClick(window->ComboURL, Qt::Key_U, Qt::ControlModifier);
+        QCOMPARE(window->ComboURL->currentText(), QStringLiteral("typed"));
+        QScopedPointer<Browser> source(otherBrowser(window));
+        QVERIFY(source);
+        QCOMPARE(FakeEngine::all().last()->calls.mid(2),
+                 QStringList({"Offline=true", "Navigate(view-source:http://example.com/a)"}));
+
+        activate(window);
+        callsOf(Qt::CTRL | Qt::Key_J); // the Downloads window, a key only now
+        QVERIFY(SharedDialog<DownloadsWindow>::current()->isVisible());
+        delete SharedDialog<DownloadsWindow>::current();
+        activate(window);
+        QPointer<Browser> closing = window;
+        callsOf(Qt::CTRL | Qt::Key_W); // as the close box
+        QTRY_VERIFY(!closing);
+        window = nullptr;
     }
 
     void zoomKeysZoomOnlyTheirWindow()

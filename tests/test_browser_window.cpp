@@ -9,6 +9,7 @@
 #include "support/test_main.h"
 
 #include <QComboBox>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -45,6 +46,22 @@ private Q_SLOTS:
         for (QAction *action : window.menuBar()->actions())
             menus << action->text();
         QCOMPARE(menus, QStringList({"&File", "&Edit", "&View", "F&avourites", "&Tools", "&Help"}));
+        // Every menu holds exactly its designed items, nothing added (the window's other keys
+        // are not menu items).
+        QStringList items;
+        for (QAction *menu : window.menuBar()->actions())
+            for (QAction *item : menu->menu()->actions())
+                items << menu->menu()->objectName() + QLatin1Char(' ')
+                             + (item->isSeparator() ? QStringLiteral("-") : item->text())
+                             + QLatin1Char(' ') + item->shortcut().toString();
+        QCOMPARE(items, QStringList({"File &New  Ctrl+N", "File &Open Ctrl+O", "File &Save ",
+                                     "File Save &As Ctrl+S", "File - ", "File Page Set&up ", "File &Print ",
+                                     "File Print Pre&view ", "File - ", "File Prope&rties ", "File O&ffline ",
+                                     "File &Exit Ctrl+Shift+F12", "Edit Cu&t Ctrl+X", "Edit &Copy Ctrl+C",
+                                     "Edit &Paste Ctrl+V", "Edit - ", "Edit Select A&ll Ctrl+A", "Edit - ",
+                                     "Edit &Find(on this page) Ctrl+F", "View &Stop ", "View &Refresh ",
+                                     "Favourites &Add To Favourites ", "Tools Internet &Options ",
+                                     "Help &About Us "}));
 
         QVERIFY(!window.isLoaded());
         QVERIFY(FakeEngine::all().last()->calls.isEmpty()); // nothing loads before the load sequence

@@ -1,7 +1,8 @@
 // Downloads end to end in a real browser window against a loopback server: the file lands
 // under the chosen name and nothing else is left; cancel, a dropped connection and an
 // unwritable folder leave no file and say why once; the context menu saves by the same paths
-// as the File menu; the last window asks before it ends a running download.
+// as the File menu; the last window asks before it ends a running download. A PDF shows in
+// the window rather than asking where to save it.
 
 #include "browser/browser_window.h"
 #include "browser/status_bar.h"
@@ -15,6 +16,7 @@
 #include "engine/web_engine.h"
 #include "engine/qtwebengine/download_manager.h"
 #include "engine/qtwebengine/page_commands.h"
+#include "engine/qtwebengine/shown_document.h"
 #include "support/loopback_http_server.h"
 #include "support/test_main.h"
 #include "support/windows.h"
@@ -24,6 +26,8 @@
 #include <QImage>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QPushButton>
 #include <QPointer>
 #include <QSignalSpy>
@@ -43,6 +47,7 @@ class TestDownloads : public QObject {
     QStringList m_suggested;
     QByteArray m_body;
     QByteArray m_png;
+    QByteArray m_pdf;
     EngineHost::DownloadTargetQuestion m_previousQuestion;
 
     QWebEngineView *view() const { return static_cast<QWebEngineView *>(window->WebBrowser1->control()); }
@@ -60,6 +65,20 @@ class TestDownloads : public QObject {
         QSignalSpy done(window->WebBrowser1, &WebEngine::DownloadComplete);
         window->WebBrowser1->Navigate(at(path));
         return done.wait(15000);
+    }
+
+    // A one-page PDF with a line of text and no title of its own.
+    static QByteArray pdf(const QString &text)
+    {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        QPainter painter(&writer);
+        painter.setFont(QFont(QStringLiteral("DejaVu Sans"), 24));
+        painter.drawText(QRect(0, 0, writer.width(), writer.height() / 4), Qt::AlignCenter, text);
+        painter.end();
+        return bytes;
     }
 
     QString at(const QString &path) const { return server.url(path).toString(); }
@@ -118,6 +137,11 @@ private Q_SLOTS:
                      LoopbackHttpServer::Delivery::Slowly);
         server.route("/cut", "application/octet-stream", m_body, attachment, LoopbackHttpServer::Delivery::CutHalfway);
         server.route("/dot.png", "image/png", m_png);
+        m_pdf = pdf(QStringLiteral("Quillon's paper"));
+        server.route("/paper.pdf", "application/pdf", m_pdf);
+        server.route("/papers", "text/html",
+                     "<title>Papers</title><body style='margin:0'>"
+                     "<a href='/paper.pdf' style='display:block;height:60px'>the paper</a></body>");
         server.route("/page", "text/html",
                      "<title>Quillwork</title><body style='margin:0'>"
                      "<a href='/report' style='display:block;height:60px'>the report</a>"
@@ -168,7 +192,7 @@ private Q_SLOTS:
         QVERIFY(downloads->isVisible());
         QVERIFY(rowOf(download)->statusText().startsWith(QStringLiteral("Done")));
         downloads->close(); // it stays reachable from the window
-        window->Downloads->trigger();
+        window->findChild<QAction *>(QStringLiteral("keyDownloads"))->trigger();
         QVERIFY(downloads->isVisible());
     }
 
@@ -299,6 +323,53 @@ private Q_SLOTS:
         QCOMPARE(m_suggested, (QStringList{"report.zip", "dot.png"}));
         QTRY_COMPARE(QApplication::clipboard()->image().size(), QSize(8, 8));
         QTRY_COMPARE(files(), (QStringList{"link.zip", "picture.png"}));
+    }
+
+    void pdfShowsInTheWindowAndSavesAsItsFile()
+    {
+        const qsizetype listed = DownloadList::instance()->downloads().size();
+        QVERIFY(go("/paper.pdf"));
+        QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("paper.pdf   --  Quillon 's Browser"), 15000);
+        QTest::qWait(500);
+        QCOMPARE(m_suggested, QStringList()); // no save question
+        QCOMPARE(DownloadList::instance()->downloads().size(), listed);
+
+        // Save As saves the file itself, asking as a download does.
+        m_answer = file("saved.pdf");
+        window->SaveAs->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(contents(m_answer), m_pdf, 15000);
+        // Print: the print dialog where the engine prints the document, not the viewer's
+        // controls; elsewhere none, and the status bar says why.
+        int dialogs = 0;
+        Modal::runner().set([&dialogs](QDialog *) { return ++dialogs, int(QDialog::Rejected); });
+        window->print->trigger();
+        QCOMPARE(dialogs, ShownDocument::enginePrintsPdf ? 1 : 0);
+        QCOMPARE(window->StatusBar1->panelText().contains(QStringLiteral("Cannot print a PDF")),
+                 !ShownDocument::enginePrintsPdf);
+        Modal::runner().set({});
+
+        QVERIFY(go("/papers"));
+        m_answer = file("kept.pdf");
+        QMenu *menu = contextMenu({20, 20});
+        QVERIFY(menu);
+        view()->pageAction(QWebEnginePage::DownloadLinkToDisk)->trigger();
+        menu->close();
+        QTRY_COMPARE_WITH_TIMEOUT(contents(m_answer), m_pdf, 15000);
+        QCOMPARE(m_suggested, (QStringList{"paper.pdf", "paper.pdf"}));
+
+        // Offline, a PDF from the network is not fetched; a local one still shows.
+        window->offline->trigger();
+        const int seen = server.requests().size();
+        window->WebBrowser1->Navigate(at("/paper.pdf"));
+        QTest::qWait(1500);
+        QCOMPARE(server.requests().size(), seen);
+        QFile local(dir.filePath(QStringLiteral("local.pdf")));
+        QVERIFY(local.open(QIODevice::WriteOnly));
+        local.write(m_pdf);
+        local.close();
+        window->WebBrowser1->Navigate(local.fileName());
+        QTRY_COMPARE_WITH_TIMEOUT(window->windowTitle(), QStringLiteral("local.pdf   --  Quillon 's Browser"), 15000);
+        QCOMPARE(m_suggested.size(), 2);
     }
 
     void closingTheLastWindowAsksFirst()

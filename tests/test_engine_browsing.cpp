@@ -1,11 +1,12 @@
 // Browsing with the real engine: the home page, typed addresses, redirects, failures,
-// history, and new windows only in answer to a click.
+// history, new windows only in answer to a click, and finding on the page.
 
 #include "app/warm_start.h"
 #include "browser/browser_window.h"
 #include "browser/status_bar.h"
 #include "banner/banner_player.h"
 #include "common/failure.h"
+#include "dialogs/find_dialog.h"
 #include "engine/qtwebengine/engine_warmer.h"
 #include "engine/qtwebengine/qt_web_engine.h"
 #include "support/loopback_http_server.h"
@@ -17,6 +18,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QWebEngineFindTextResult>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 
 namespace {
@@ -45,6 +48,16 @@ class TestEngineBrowsing : public QObject {
         QTest::keyClick(window->ComboURL, Qt::Key_Return);
         QVERIFY(done.wait(10000));
     }
+    // Whether the page area shows the engine's find marks (yellow, the current one orange).
+    static bool marked(Browser *browser)
+    {
+        const QImage shot = browser->WebBrowser1->control()->grab().toImage();
+        for (int y = 0; y < shot.height(); y += 2)
+            for (int x = 0; x < shot.width(); x += 2)
+                if (const QColor c = shot.pixelColor(x, y); c.red() > 230 && c.green() > 140 && c.blue() < 80)
+                    return true;
+        return false;
+    }
     QWidget *pageWidget() const
     {
         return static_cast<QtWebEngine *>(window->WebBrowser1)->view()->focusProxy();
@@ -61,6 +74,9 @@ private Q_SLOTS:
         server.route("/links", "text/html",
                      page("Links", "<a id=l href='/b' target='_blank' style='display:block;"
                                    "width:100%;height:400px'>open B</a>"));
+        server.route("/needles", "text/html",
+                     page("Needles", "<div style='height:3000px'>hay</div><p style='font-size:40px'>needle one</p>"
+                                     "<p style='font-size:40px'>Needle two</p><p style='font-size:40px'>nEEDLE three</p>"));
         server.route("/popup", "text/html",
                      page("Popup", "<script>for (let i = 0; i < 20; ++i) window.open('/b');</script>"));
     }
@@ -164,6 +180,53 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(opened->WebBrowser1->LocationURL(), server.url("/b").toString(), 10000);
         QTRY_COMPARE(opened->windowTitle(), QStringLiteral("Page B") + suffix);
         QCOMPARE(window->windowTitle(), caption);
+    }
+
+    void findMarksThePageAndKeepsTheAddressBoxSelection()
+    {
+        window = BrowserWindows::showFirst(); // the dialog's window
+        QSignalSpy home(window->WebBrowser1, &WebEngine::DownloadComplete);
+        QVERIFY(home.wait(15000));
+        typeAndEnter(server.url("/needles").toString());
+        QWebEnginePage *page = static_cast<QtWebEngine *>(window->WebBrowser1)->page();
+        QSignalSpy results(page, &QWebEnginePage::findTextFinished);
+        auto active = [&] { // the current occurrence, counted from 1; 0 when there is none
+            return results.wait(10000) ? results.takeLast().constFirst().value<QWebEngineFindTextResult>().activeMatch()
+                                       : -1;
+        };
+        QLineEdit *address = window->ComboURL->lineEdit();
+
+        auto *find = Find1::shared();
+        find->Text1->setText(QStringLiteral("NEEDLE"));
+        QVERIFY(!marked(window));
+        find->Find_Click();
+        QCOMPARE(active(), 1); // of three, far down: scrolled into view
+        QTRY_VERIFY(page->scrollPosition().y() > 2000 && marked(window));
+        QCOMPARE(address->selectedText(), QStringLiteral("needle")); // the address box as ever
+        QCOMPARE(address->selectionStart(), int(address->text().indexOf(QLatin1String("needle"))));
+        for (int expected : {2, 3, 1, 2}) { // wrapping at the end
+            find->Findnext_Click();
+            QCOMPARE(active(), expected);
+        }
+        QVERIFY(!address->hasSelectedText()); // no second needle in the address
+
+        // Closing takes the marks away; the next Find starts at the first again (not at the
+        // occurrence the last search left selected); a text not on the page marks nothing.
+        find->Cancel_Click();
+        QTRY_VERIFY(!Find1::current() && !marked(window));
+        find = Find1::shared();
+        find->Text1->setText(QStringLiteral("needle"));
+        find->Find_Click();
+        QCOMPARE(active(), 1);
+        QTRY_VERIFY(marked(window)); // as a person sees them before closing
+        delete find;
+        find = Find1::shared();
+        find->Text1->setText(QStringLiteral("haystack"));
+        find->Find_Click();
+        QCOMPARE(active(), 0);
+        QTest::qWait(300);
+        QVERIFY(!marked(window));
+        delete find;
     }
 
     void scriptedPopupsWithoutAClickOpenNothing()

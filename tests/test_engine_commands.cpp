@@ -1,5 +1,5 @@
 // File menu commands of a real browser window, end to end: save and print reach the
-// engine's own dialogs, offline keeps that window (and only it) off the network, New
+// engine's own dialogs (a page's own print too), offline keeps that window (and only it) off the network, New
 // opens a fresh window on the home page.
 
 #include "common/modal.h"
@@ -18,6 +18,7 @@
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QWebEnginePage>
 #include <QToolButton>
 
 class TestEngineCommands : public QObject {
@@ -75,6 +76,21 @@ private Q_SLOTS:
         text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
         QVERIFY(text.waitForFinished(30000));
         QVERIFY(text.readAllStandardOutput().contains("seventeen marbles"));
+
+        // The page's own print (window.print(), a PDF viewer's print button) is File > Print;
+        // asked again at once, it gets no second dialog.
+        const QString asked = dir.filePath(QStringLiteral("asked.pdf"));
+        int dialogs = 0;
+        Modal::runner().set([&](QDialog *dialog) {
+            ++dialogs;
+            return printToFile(asked)(dialog);
+        });
+        QWebEnginePage *page = static_cast<QtWebEngine *>(window->WebBrowser1)->page();
+        page->runJavaScript(QStringLiteral("window.print()"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(asked).size() > 0, 15000);
+        page->runJavaScript(QStringLiteral("window.print()"));
+        QTest::qWait(1000);
+        QCOMPARE(dialogs, 1);
         Modal::runner().set({});
         PageCommands::saveQuestion().set({});
     }

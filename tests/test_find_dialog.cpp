@@ -19,6 +19,13 @@ class TestFindDialog : public QObject {
     QStringList m_uncaught;
 
     static QLineEdit *firstAddress() { return BrowserWindows::firstOrCreate()->ComboURL->lineEdit(); }
+    // The first window's engine, its calls forgotten.
+    static FakeEngine *firstEngine()
+    {
+        auto *engine = static_cast<FakeEngine *>(BrowserWindows::firstOrCreate()->WebBrowser1);
+        engine->calls.clear();
+        return engine;
+    }
 
     static Find1 *openDialog()
     {
@@ -90,10 +97,11 @@ private Q_SLOTS:
         QCOMPARE(findClicks.count(), 1);
     }
 
-    void findAndFindNextSelectInTheAddressBox()
+    void findAndFindNextSelectInTheAddressBoxAndFindOnThePage()
     {
         Find1 *find = openDialog();
         QLineEdit *address = firstAddress();
+        FakeEngine *page = firstEngine();
         address->setText(QStringLiteral("abcabc"));
         find->Text1->setText(QStringLiteral("BC"));
 
@@ -103,6 +111,7 @@ private Q_SLOTS:
         QCOMPARE(find->ResumePos, 2);
         QVERIFY(!find->Find->isEnabled());
         QVERIFY(find->Findnext->isEnabled());
+        QCOMPARE(page->calls, QStringList({"FindOnPage(BC)"}));
 
         QTest::mouseClick(find->Findnext, Qt::LeftButton);
         QCOMPARE(address->selectionStart(), 4);
@@ -113,6 +122,12 @@ private Q_SLOTS:
         QVERIFY(!address->hasSelectedText());
         QCOMPARE(address->cursorPosition(), 6);
         QVERIFY(find->Findnext->isEnabled());
+        QCOMPARE(page->calls, QStringList({"FindOnPage(BC)", "FindNextOnPage(BC)", "FindNextOnPage(BC)"}));
+
+        // Closing the dialog takes the marks off the page.
+        QTest::mouseClick(find->Cancel, Qt::LeftButton);
+        QTRY_VERIFY(!Find1::current());
+        QCOMPARE(page->calls.constLast(), QStringLiteral("ClearFindOnPage"));
     }
 
     void notFoundAndEmptySearchText()
@@ -132,6 +147,15 @@ private Q_SLOTS:
         QCOMPARE(address->cursorPosition(), 0);
         QVERIFY(!find->Find->isEnabled());
         QVERIFY(find->Findnext->isEnabled());
+
+        // A page that cannot be searched is reported once; unloading still goes quietly.
+        FakeEngine *page = firstEngine();
+        page->failing << QStringLiteral("Find");
+        QTest::mouseClick(find->Findnext, Qt::LeftButton);
+        QCOMPARE(m_uncaught.size(), 1);
+        delete find;
+        page->failing.clear();
+        m_uncaught.clear();
     }
 
     void searchesTheFirstWindowFromAnyWindow()

@@ -27,6 +27,10 @@ QWebEngineProfile *profile()
         settings->setAttribute(QWebEngineSettings::JavascriptCanOpenWindows, false);
         settings->setAttribute(QWebEngineSettings::LocalContentCanAccessRemoteUrls, false);
         settings->setAttribute(QWebEngineSettings::LocalContentCanAccessFileUrls, true);
+        // PDFs show in the window, in the engine's own viewer; a Qt WebEngine built without
+        // it hands them to the download path instead.
+        settings->setAttribute(QWebEngineSettings::PluginsEnabled, true);
+        settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
         new DownloadManager(p); // every download is answered, or the engine drops it
         settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true); // asked first, see EnginePage
     }

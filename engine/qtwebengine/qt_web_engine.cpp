@@ -6,10 +6,13 @@
 #include "common/failure.h"
 #include "engine/qtwebengine/request_policy.h"
 #include "engine/qtwebengine/page_commands.h"
+#include "engine/qtwebengine/page_find.h"
 #include "engine/qtwebengine/page_menu.h"
+#include "engine/qtwebengine/shown_document.h"
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QPointer>
 #include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineView>
@@ -22,6 +25,7 @@ QtWebEngine::QtWebEngine(QWidget *parent)
     m_requests = m_page->requests();
     m_view->setPage(m_page);
     m_commands = new PageCommands(m_view, this);
+    m_find = new PageFind(m_page);
     connect(m_commands, &PageCommands::saved, this,
             [this](const QString &path) { Q_EMIT FileNotice(tr("Saved: %1").arg(path)); });
     PageMenu::attach(m_view, m_commands);
@@ -64,6 +68,7 @@ void QtWebEngine::connectPage()
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &QtWebEngine::rendererGone);
     connect(m_page, &QWebEnginePage::titleChanged, this,
             [this](const QString &title) { Q_EMIT TitleChange(title); });
+    connect(m_page, &QWebEnginePage::printRequested, this, &QtWebEngine::printRequested);
     connect(m_page, &QWebEnginePage::urlChanged, this,
             [this](const QUrl &url) { Q_EMIT NavigateComplete2(this, url.toString()); });
 }
@@ -137,18 +142,60 @@ void QtWebEngine::ExecWB(ExecCommand commandId, int option)
     case ExecCommand::Paste: m_page->triggerAction(QWebEnginePage::Paste); return;
     case ExecCommand::SelectAll: m_page->triggerAction(QWebEnginePage::SelectAll); return;
     case ExecCommand::Refresh: m_page->reload(); return;
-    case ExecCommand::Save: m_commands->save(); return;
-    case ExecCommand::SaveAs: m_commands->saveAs(); return;
-    case ExecCommand::Print: m_commands->print(); return;
-    case ExecCommand::PrintPreview: m_commands->printPreview(); return;
+    case ExecCommand::Save:
+    case ExecCommand::SaveAs:
+    case ExecCommand::Print:
+    case ExecCommand::PrintPreview: return execOnDocument(commandId);
     case ExecCommand::PageSetup: m_commands->pageSetup(); return;
     case ExecCommand::Properties: m_commands->properties(); return;
     }
     throw PlatformError(QStringLiteral("Unknown command %1").arg(int(commandId)));
 }
 
+void QtWebEngine::execOnDocument(ExecCommand commandId)
+{
+    const bool save = commandId == ExecCommand::Save || commandId == ExecCommand::SaveAs;
+    QPointer<QtWebEngine> alive(this);
+    const bool pdf = ShownDocument::isPdf(m_page);
+    if (!alive)
+        return; // the window closed meanwhile
+    if (pdf && save) {
+        m_page->download(m_page->url()); // the file itself, asked for like any download
+        return;
+    }
+    if (pdf && !ShownDocument::enginePrintsPdf) {
+        Q_EMIT FileNotice(tr("Cannot print a PDF here: save it and print it from a PDF reader"));
+        throw PlatformError(QStringLiteral("The web engine cannot print a PDF"));
+    }
+    switch (commandId) {
+    case ExecCommand::Save: m_commands->save(); return;
+    case ExecCommand::SaveAs: m_commands->saveAs(); return;
+    case ExecCommand::Print: m_commands->print(); return;
+    default: m_commands->printPreview(); return;
+    }
+}
+
+void QtWebEngine::printRequested()
+{
+    // window.print(), or the print button of the engine's PDF viewer: as File > Print. A page
+    // that asks again and again gets no dialog while one is open or has just closed.
+    if (m_printing || (m_sincePrint.isValid() && m_sincePrint.elapsed() < printPauseMs))
+        return;
+    m_printing = true;
+    QPointer<QtWebEngine> alive(this);
+    resumeNext([this] { ExecWB(ExecCommand::Print, ExecDoDefault); });
+    if (!alive)
+        return;
+    m_printing = false;
+    m_sincePrint.start();
+}
+
 void QtWebEngine::setOffline(bool offline) { m_requests->setOffline(offline); }
 bool QtWebEngine::Offline() const { return m_requests->isOffline(); }
+
+void QtWebEngine::findOnPage(const QString &text) { m_find->find(text); }
+void QtWebEngine::findNextOnPage(const QString &text) { m_find->findNext(text); }
+void QtWebEngine::clearFindOnPage() { m_find->clear(); }
 
 QString QtWebEngine::LocationURL() const { return m_page->url().toString(); }
 

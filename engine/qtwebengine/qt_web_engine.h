@@ -3,9 +3,12 @@
 
 #include "engine/web_engine.h"
 
+#include <QElapsedTimer>
+
 class EnginePage;
-class RequestPolicy;
 class PageCommands;
+class PageFind;
+class RequestPolicy;
 class QWebEnginePage;
 class QWebEngineView;
 
@@ -36,6 +39,9 @@ public:
     bool Busy() const override { return m_busy; }
     void setZoomFactor(double factor) override;
     double zoomFactor() const override;
+    void findOnPage(const QString &text) override;
+    void findNextOnPage(const QString &text) override;
+    void clearFindOnPage() override;
 
     QWebEngineView *view() const { return m_view; }
     QWebEnginePage *page() const;
@@ -54,11 +60,18 @@ private:
     void connectPage();
     void pageLoaded(bool ok);
     void rendererGone();
+    // Save, save as, print and print preview, for a web page or a document the engine shows.
+    void execOnDocument(ExecCommand commandId);
+    void printRequested();
 
     QWebEngineView *m_view;
     EnginePage *m_page;
     RequestPolicy *m_requests;
     PageCommands *m_commands;
+    PageFind *m_find;
     bool m_busy = false;
+    bool m_printing = false;     // a print the page asked for is running
+    QElapsedTimer m_sincePrint; // since that print ended
+    static constexpr qint64 printPauseMs = 3000;
     bool m_registered = false;
 };

@@ -73,6 +73,18 @@ void FakeEngine::setZoomFactor(double factor)
     m_zoom = factor;
 }
 
+void FakeEngine::findOnPage(const QString &text)
+{
+    record(QStringLiteral("Find"), QStringLiteral("FindOnPage(%1)").arg(text));
+}
+
+void FakeEngine::findNextOnPage(const QString &text)
+{
+    record(QStringLiteral("Find"), QStringLiteral("FindNextOnPage(%1)").arg(text));
+}
+
+void FakeEngine::clearFindOnPage() { record(QStringLiteral("Find"), QStringLiteral("ClearFindOnPage")); }
+
 void FakeEngine::setWidth(int twips)
 {
     if (failing.contains(QStringLiteral("Width")))

@@ -30,6 +30,9 @@ public:
     bool Busy() const override;
     void setZoomFactor(double factor) override;
     double zoomFactor() const override { return m_zoom; }
+    void findOnPage(const QString &text) override;
+    void findNextOnPage(const QString &text) override;
+    void clearFindOnPage() override;
     void setWidth(int twips) override;
     void setHeight(int twips) override;
 
