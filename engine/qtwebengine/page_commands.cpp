@@ -4,9 +4,9 @@
 #include "common/modal.h"
 #include "engine/engine_host.h"
 #include "engine/qtwebengine/page_facts_reader.h"
+#include "engine/qtwebengine/page_save.h"
 
 #include <QApplication>
-#include <QDateTime>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QEventLoop>
@@ -23,7 +23,6 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QRegularExpression>
-#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -59,7 +58,7 @@ std::optional<PageCommands::SaveTarget> askWithFileDialog(QWidget *parent, const
         dialog.setDefaultSuffix(QString::fromLatin1(kSaveFilters[qMax(0, i)].suffix));
     });
     dialog.selectFile(suggestedPath);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (Modal::run(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const int i = qMax(0, int(labels.indexOf(dialog.selectedNameFilter())));
     return PageCommands::SaveTarget{dialog.selectedFiles().constFirst(), kSaveFilters[i].format};
@@ -121,6 +120,8 @@ void PageCommands::save() { saveAs(); }
 void PageCommands::saveAs()
 {
     loadedUrl();
+    if (m_save && m_save->isRunning()) // one at a time: the engine would mix up their ends
+        return Q_EMIT notice(tr("Still saving %1").arg(m_save->path()));
     const std::optional<SaveTarget> target = saveQuestion()(dialogParent(), suggestedSavePath(m_view->page()));
     if (!target || target->path.isEmpty())
         return; // cancelled
@@ -129,50 +130,14 @@ void PageCommands::saveAs()
 
 void PageCommands::saveTo(const SaveTarget &target)
 {
-    QPointer<PageCommands> alive(this);
-    QPointer<QWebEnginePage> page = m_view->page();
     const QString path = QFileInfo(target.path).absoluteFilePath();
-    const QDateTime started = QDateTime::currentDateTime().addSecs(-2);
-    QEventLoop loop;
-    QPointer<QWebEngineDownloadRequest> request;
-    // The profile is shared: take only the save of this page that was just started.
-    connect(page->profile(), &QWebEngineProfile::downloadRequested, &loop,
-            [&](QWebEngineDownloadRequest *download) {
-                if (request || !download->isSavePageDownload() || download->page() != page)
-                    return;
-                request = download;
-                download->accept();
-                if (download->isFinished())
-                    loop.quit();
-                else
-                    connect(download, &QWebEngineDownloadRequest::isFinishedChanged, &loop, &QEventLoop::quit);
-            });
-    QTimer::singleShot(timeout()(), &loop, &QEventLoop::quit);
-    // The engine makes the user's download folder if there is none, though it saves elsewhere:
-    // one it made, still empty, goes again.
-    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
-    const auto tidy = qScopeGuard([downloads, existed = QFileInfo::exists(downloads)] {
-        if (!existed && !downloads.isEmpty())
-            QDir().rmdir(downloads);
+    if (const QString refusal = PageSave::refusal(path); !refusal.isEmpty())
+        return Q_EMIT notice(tr("Save failed: %1 (%2)").arg(path, refusal));
+    delete m_save;
+    m_save = new PageSave(m_view->page(), path, target.format, timeout()(), this);
+    connect(m_save, &PageSave::finished, this, [this](const QString &saved, const QString &reason) {
+        Q_EMIT notice(reason.isEmpty() ? tr("Saved: %1").arg(saved) : tr("Save failed: %1 (%2)").arg(saved, reason));
     });
-    page->save(path, target.format);
-    if (!request || !request->isFinished())
-        loop.exec();
-    if (!alive || !page)
-        throw PlatformError(tr("The page was closed while it was being saved"));
-    if (!request)
-        throw PlatformError(tr("The page could not be saved to %1").arg(path));
-    if (request->state() != QWebEngineDownloadRequest::DownloadCompleted) {
-        const bool timedOut = !request->isFinished();
-        const QString reason = timedOut ? tr("it took too long") : request->interruptReasonString();
-        request->cancel();
-        throw PlatformError(tr("The page could not be saved to %1: %2").arg(path, reason));
-    }
-    // The engine reports a save it could not write as completed: check the file itself.
-    const QFileInfo written(path);
-    if (!written.isFile() || written.size() == 0 || written.lastModified() < started)
-        throw PlatformError(tr("The page could not be saved to %1").arg(path));
-    Q_EMIT saved(path);
 }
 
 void PageCommands::pageSetup()
@@ -212,6 +177,11 @@ void PageCommands::printInto(QPrinter *printer, bool toFile)
         success = ok;
         loop.quit();
     };
+    bool windowGone = false;
+    const Modal::Wait wait(dialogParent(), [&] {
+        windowGone = true;
+        loop.quit();
+    });
     QTimer::singleShot(timeout()(), &loop, &QEventLoop::quit);
     // Outlives the branch below: the slot that compares with it runs inside loop.exec().
     const QString path = printer->outputFileName();
@@ -229,6 +199,8 @@ void PageCommands::printInto(QPrinter *printer, bool toFile)
     }
     if (!finished)
         loop.exec();
+    if (windowGone)
+        return; // nobody is left to tell
     if (!alive || !page)
         throw PlatformError(tr("The page was closed while it was being printed"));
     if (!success)

@@ -22,8 +22,7 @@ QtWebEngine::QtWebEngine(QWidget *parent)
     m_requests = m_page->requests();
     m_view->setPage(m_page);
     m_commands = new PageCommands(m_view, this);
-    connect(m_commands, &PageCommands::saved, this,
-            [this](const QString &path) { Q_EMIT FileNotice(tr("Saved: %1").arg(path)); });
+    connect(m_commands, &PageCommands::notice, this, &WebEngine::FileNotice);
     PageMenu::attach(m_view, m_commands);
     connectPage();
 }
