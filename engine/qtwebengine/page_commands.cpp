@@ -133,7 +133,8 @@ void PageCommands::saveTo(const SaveTarget &target)
     const QString path = QFileInfo(target.path).absoluteFilePath();
     if (const QString refusal = PageSave::refusal(path); !refusal.isEmpty())
         return Q_EMIT notice(tr("Save failed: %1 (%2)").arg(path, refusal));
-    delete m_save;
+    if (m_save)
+        m_save->deleteLater(); // ended: its word may still be on the way
     m_save = new PageSave(m_view->page(), path, target.format, timeout()(), this);
     connect(m_save, &PageSave::finished, this, [this](const QString &saved, const QString &reason) {
         Q_EMIT notice(reason.isEmpty() ? tr("Saved: %1").arg(saved) : tr("Save failed: %1 (%2)").arg(saved, reason));

@@ -20,7 +20,9 @@ PageSave::PageSave(QWebEnginePage *page, const QString &path, QWebEngineDownload
                    int timeoutMs, QObject *parent)
     : QObject(parent), m_page(page), m_path(path), m_files(filesFolder(path)),
       m_started(QDateTime::currentDateTime().addSecs(-2)), m_existed(QFileInfo::exists(path)),
-      m_filesExisted(QFileInfo::exists(m_files))
+      m_filesExisted(QFileInfo::exists(m_files)),
+      m_downloads(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation)),
+      m_downloadsExisted(QFileInfo::exists(m_downloads))
 {
     // The profile is shared: take only the save of this page that was just started.
     connect(page->profile(), &QWebEngineProfile::downloadRequested, this, [this](QWebEngineDownloadRequest *download) {
@@ -32,23 +34,21 @@ PageSave::PageSave(QWebEnginePage *page, const QString &path, QWebEngineDownload
     m_timeout.setSingleShot(true);
     connect(&m_timeout, &QTimer::timeout, this, [this] { end(tr("it took too long")); });
     m_timeout.start(timeoutMs);
-    // The engine makes the user's download folder if there is none, though it saves elsewhere:
-    // one it made, still empty, goes again.
-    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
-    const bool hadDownloads = QFileInfo::exists(downloads);
     page->save(path, format);
-    if (!hadDownloads && !downloads.isEmpty())
-        QDir().rmdir(downloads);
 }
 
 PageSave::~PageSave()
 {
-    if (m_over)
-        return;
-    m_over = true;
-    if (m_request)
-        m_request->cancel();
-    removePartial();
+    if (!m_over) {
+        m_over = true;
+        if (m_request)
+            m_request->cancel();
+        removePartial();
+    }
+    // The engine makes the user's download folder if there is none, though it saves elsewhere:
+    // one it made, still empty, goes again.
+    if (!m_downloadsExisted && !m_downloads.isEmpty())
+        QDir().rmdir(m_downloads);
 }
 
 QString PageSave::refusal(const QString &path)
@@ -102,7 +102,11 @@ void PageSave::end(const QString &reason)
             m_request->cancel();
         removePartial();
     }
-    Q_EMIT finished(m_path, reason);
+    if (!m_downloadsExisted && !m_downloads.isEmpty())
+        QDir().rmdir(m_downloads);
+    // Told from the event loop: a save that ends because its page is being deleted ends with
+    // that page's window, and nobody is left to tell.
+    QMetaObject::invokeMethod(this, [this, reason] { Q_EMIT finished(m_path, reason); }, Qt::QueuedConnection);
 }
 
 void PageSave::removePartial()

@@ -44,6 +44,8 @@ private:
     const QDateTime m_started;
     const bool m_existed;
     const bool m_filesExisted;
+    const QString m_downloads;
+    const bool m_downloadsExisted;
     QTimer m_timeout;
     bool m_over = false;
 };
