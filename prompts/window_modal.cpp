@@ -12,10 +12,12 @@ namespace {
 // Its close box still reaches it. No event of any other object is looked at.
 class InputBlock {
 public:
-    explicit InputBlock(QWidget *window) : m_window(window)
+    InputBlock(QWidget *window, QDialog *dialog) : m_window(window)
     {
-        if (!window || !window->isEnabled())
-            return; // no window, or one already blocked by an earlier dialog
+        if (!window || !window->isEnabled()) {
+            dialog->setEnabled(true); // no window, or one already blocked by an earlier dialog
+            return;
+        }
         m_focus = window->focusWidget();
         window->setEnabled(false);
         for (QWidget *child : window->findChildren<QWidget *>())
@@ -50,7 +52,7 @@ int run(QDialog *dialog, QObject *withdrawn)
         return QDialog::Rejected;
     dialog->setWindowModality(Qt::NonModal);
     const Modal::Wait wait(dialog); // the window's going rejects it
-    const InputBlock block(window);
+    const InputBlock block(window, dialog);
     QEventLoop loop;
     QObject::connect(dialog, &QDialog::finished, &loop, &QEventLoop::quit);
     QObject::connect(dialog, &QObject::destroyed, &loop, &QEventLoop::quit);

@@ -135,6 +135,7 @@ private:
     void go(Browser *window, const QString &address)
     {
         input(window, [window, address] {
+            window->ComboURL->setFocus(Qt::MouseFocusReason);
             window->ComboURL->setEditText(address);
             QTest::keyClick(window->ComboURL, Qt::Key_Return);
         });
@@ -144,10 +145,12 @@ private:
     {
         input(window, [window, item] { (window->*item)->trigger(); });
     }
-    // Clicks go to the page even behind a dialog: the program must ignore them itself.
+    // Clicks go to the page even behind a dialog: the program must ignore them itself. The
+    // window comes to the front first, as a window manager brings it on a click.
     static void click(Browser *window)
     {
         later(window, [window] {
+            window->activateWindow();
             QWidget *view = window->WebBrowser1->control();
             QTest::mouseClick(view->focusProxy() ? view->focusProxy() : view, Qt::LeftButton, {}, QPoint(60, 60));
         });
