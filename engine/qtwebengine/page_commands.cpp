@@ -178,11 +178,10 @@ void PageCommands::printInto(QPrinter *printer, bool toFile)
         success = ok;
         loop.quit();
     };
+    // The window going does not end this wait: the engine paints into the printer from a thread
+    // of its own until it says it has finished, and the printer must outlive that.
     bool windowGone = false;
-    const Modal::Wait wait(dialogParent(), [&] {
-        windowGone = true;
-        loop.quit();
-    });
+    const Modal::Wait wait(dialogParent(), [&] { windowGone = true; });
     QTimer::singleShot(timeout()(), &loop, &QEventLoop::quit);
     // Outlives the branch below: the slot that compares with it runs inside loop.exec().
     const QString path = printer->outputFileName();
