@@ -326,7 +326,10 @@ private:
             const char *route = routes[pick(6)];
             return say(QStringLiteral("go to %1").arg(QString::fromLatin1(route))), go(window, route);
         }
-        case 4: return say(QStringLiteral("a menu's dialog")), trigger(window, menuItem(pick(5)));
+        case 4: {
+            QAction *Browser::*item = menuItem(pick(5));
+            return say(QStringLiteral("menu item ") + (window->*item)->text()), trigger(window, item);
+        }
         case 5: return say(QStringLiteral("click the page")), click(window);
         case 6: return say(QStringLiteral("mailto: address")), go(window, QStringLiteral("mailto:someone@example.com"));
         default: {
@@ -455,6 +458,9 @@ private Q_SLOTS:
         qInfo("seed %u, %d steps: %.1f s, %s with status %d", seed, steps, double(clock.elapsed()) / 1000,
               program.exitStatus() == QProcess::NormalExit ? "ended" : "crashed", program.exitCode());
         const QString story = out.right(4000) + QStringLiteral("\n--- error output ---\n") + err.right(6000);
+        const bool clean = ended && program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0;
+        if (!clean) // a failure's message is cut short: the whole story goes first
+            std::fprintf(stderr, "%s\n", qPrintable(story));
         QVERIFY2(ended, qPrintable(QStringLiteral("still running\n") + story));
         QVERIFY2(!err.contains(QLatin1String("Sanitizer")) && !err.contains(QLatin1String("runtime error")), qPrintable(story));
         QVERIFY2(program.exitStatus() == QProcess::NormalExit && program.exitCode() == 0, qPrintable(story));

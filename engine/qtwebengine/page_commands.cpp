@@ -23,6 +23,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -87,6 +88,8 @@ PageCommands::PageCommands(QWebEngineView *view, QObject *parent)
 {
     // Rasterised printing needs no more than this to look sharp; more only costs memory.
     m_printer->setResolution(300);
+    connect(view->page(), &QWebEnginePage::loadStarted, this, [this] { m_loading = true; });
+    connect(view->page(), &QWebEnginePage::loadFinished, this, [this] { m_loading = false; });
 }
 
 PageCommands::~PageCommands() = default;
@@ -168,7 +171,19 @@ void PageCommands::print()
 
 void PageCommands::printInto(QPrinter *printer, bool toFile)
 {
+    // One print of a page at a time: the preview asks again while the engine is still painting
+    // its first answer, and the engine's painter does not survive a second one begun meanwhile.
+    if (m_printing)
+        throw PlatformError(tr("The page is still being printed"));
+    // Nor while it loads: the engine's painter crashes on a page replaced under it.
+    if (m_loading)
+        throw PlatformError(tr("The page is still loading"));
+    m_printing = true;
     QPointer<PageCommands> alive(this);
+    const auto printed = qScopeGuard([alive] {
+        if (alive)
+            alive->m_printing = false;
+    });
     QPointer<QWebEnginePage> page = m_view->page();
     QEventLoop loop;
     bool finished = false;

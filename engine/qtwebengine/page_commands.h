@@ -63,5 +63,7 @@ private:
 
     QPointer<QWebEngineView> m_view;
     QPointer<PageSave> m_save; // the last save started
+    bool m_printing = false;
+    bool m_loading = false;
     std::unique_ptr<QPrinter> m_printer;
 };
