@@ -7,6 +7,7 @@
 #include "banner/banner_player.h"
 #include "common/design.h"
 #include "common/failure.h"
+#include "common/modal.h"
 #include "common/twips.h"
 #include "prompts/downloads_window.h"
 #include "engine/web_engine.h"
@@ -21,6 +22,7 @@
 #include <QToolBar>
 #include <QTimer>
 #include <QToolButton>
+#include <utility>
 #ifdef __GLIBC__
 #include <malloc.h>
 #endif
@@ -39,7 +41,7 @@ void name(QWidget *widget, const QString &objectName)
 
 Browser::Browser(QWidget *parent) : QMainWindow(parent)
 {
-    setAttribute(Qt::WA_DeleteOnClose);
+    // Not deleted on close by the toolkit: see closeEvent.
     setObjectName(QStringLiteral("Browser"));
     setWindowTitle(QStringLiteral("Quillon 's Browser"));
     buildMenus();
@@ -219,9 +221,15 @@ void Browser::closeEvent(QCloseEvent *event)
     bool cancel = false;
     unguarded([&] { Form_Unload(cancel); });
     if (cancel)
-        event->ignore();
-    else
-        event->accept();
+        return event->ignore();
+    event->accept();
+    // Its dialogs close first; the window itself goes once no dialog or wait of the program
+    // runs, so that no handler returns through it (it may be closing from inside one).
+    if (!std::exchange(m_closing, true))
+        Modal::endWindow(this, [window = QPointer<Browser>(this)] {
+            if (window)
+                window->deleteLater();
+        });
 }
 
 bool Browser::eventFilter(QObject *watched, QEvent *event)

@@ -112,6 +112,7 @@ private:
     bool focusInPage() const;
 
     bool m_loaded = false;
+    bool m_closing = false; // closed: deleted once no dialog runs
     int m_goLeft = 0; // left edge last computed for Go, in twips
     QList<QToolButton *> m_buttons;
 };

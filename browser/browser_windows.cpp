@@ -2,6 +2,7 @@
 
 #include "browser/browser_window.h"
 #include "common/failure.h"
+#include "common/modal.h"
 #include "dialogs/find_dialog.h"
 #include "dialogs/open_file_dialog.h"
 #include "engine/web_engine.h"
@@ -35,12 +36,17 @@ BrowserWindows *BrowserWindows::instance()
     return windows;
 }
 
-Browser *BrowserWindows::first() { return instance()->m_first; }
+Browser *BrowserWindows::first()
+{
+    // A first window that has been closed, though not deleted yet, is gone for the dialogs.
+    Browser *window = instance()->m_first;
+    return Modal::ending(window) ? nullptr : window;
+}
 
 Browser *BrowserWindows::prepareFirst()
 {
     BrowserWindows *self = instance();
-    if (!self->m_first)
+    if (!first())
         self->m_first = new Browser;
     return self->m_first;
 }

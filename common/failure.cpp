@@ -1,5 +1,7 @@
 #include "common/failure.h"
 
+#include "common/modal.h"
+
 #include <QCoreApplication>
 #include <QMessageBox>
 
@@ -13,6 +15,7 @@ void showMessageBox(const QString &message)
 {
     QMessageBox box(QMessageBox::Critical, QCoreApplication::applicationName(), message,
                     QMessageBox::Ok);
+    const Modal::Wait wait(&box);
     box.exec();
 }
 } // namespace

@@ -1,5 +1,7 @@
 #include "common/message_box.h"
 
+#include "common/modal.h"
+
 #include <QCoreApplication>
 #include <QMessageBox>
 
@@ -8,6 +10,7 @@ namespace {
 void showBox(const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, QCoreApplication::applicationName(), text, QMessageBox::Ok);
+    const Modal::Wait wait(&box);
     box.exec();
 }
 } // namespace

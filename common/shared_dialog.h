@@ -2,6 +2,8 @@
 // A dialog with one shared instance: made on first use, made again after it was unloaded,
 // shown modally. Its set-up hook lets the layer above give each new instance what it acts on.
 
+#include "common/modal.h"
+
 #include <QPointer>
 #include <functional>
 
@@ -22,7 +24,12 @@ public:
     static Dialog *current() { return instance(); }
     // Shows the shared instance modally; returns when it is closed. A dialog marked
     // delete-on-close is deleted by then: that is its unload.
-    static void showShared() { shared()->exec(); }
+    static void showShared()
+    {
+        Dialog *dialog = shared();
+        const Modal::Wait wait(dialog);
+        dialog->exec();
+    }
     // Runs on every instance as it is made.
     static void whenMade(std::function<void(Dialog *)> hook) { setUp() = std::move(hook); }
 

@@ -1,61 +1,45 @@
 #include "prompts/window_modal.h"
 
-#include <QApplication>
+#include "common/modal.h"
+
 #include <QDialog>
-#include <QEvent>
 #include <QEventLoop>
 #include <QPointer>
 
 namespace {
-// Swallows the user's input to one window while its dialog is open.
-class InputBlocker : public QObject {
+// Keeps the user's input from one window while its dialog is open: the window is disabled,
+// which also stops its shortcuts, while its own windows (the dialog among them) stay enabled.
+// Its close box still reaches it. No event of any other object is looked at.
+class InputBlock {
 public:
-    InputBlocker(QWidget *window, QDialog *dialog) : m_window(window), m_dialog(dialog)
+    InputBlock(QWidget *window, QDialog *dialog) : m_window(window)
     {
-        qApp->installEventFilter(this);
+        if (!window || !window->isEnabled()) {
+            dialog->setEnabled(true); // no window, or one already blocked by an earlier dialog
+            return;
+        }
+        m_focus = window->focusWidget();
+        window->setEnabled(false);
+        for (QWidget *child : window->findChildren<QWidget *>())
+            if (child->isWindow() && !child->testAttribute(Qt::WA_ForceDisabled))
+                child->setEnabled(true);
+        m_blocked = true;
     }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
+    ~InputBlock()
     {
-        if (!watched->isWidgetType() || !isInput(event->type()))
-            return false;
-        auto *widget = static_cast<QWidget *>(watched);
-        if (!m_window || widget->window() != m_window)
-            return false;
-        if (event->type() == QEvent::ShortcutOverride) {
-            event->accept(); // keeps the window's shortcuts from firing; the key is then dropped
-            return true;
-        }
-        if (event->type() == QEvent::MouseButtonPress && m_dialog) {
-            m_dialog->raise();
-            m_dialog->activateWindow();
-        }
-        return true;
+        if (!m_blocked || !m_window)
+            return;
+        m_window->setEnabled(true);
+        if (m_focus)
+            m_focus->setFocus(Qt::OtherFocusReason);
     }
+    InputBlock(const InputBlock &) = delete;
+    InputBlock &operator=(const InputBlock &) = delete;
 
 private:
-    static bool isInput(QEvent::Type type)
-    {
-        switch (type) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::Wheel:
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::ShortcutOverride:
-        case QEvent::ContextMenu:
-        case QEvent::TouchBegin:
-        case QEvent::Drop:
-            return true;
-        default:
-            return false;
-        }
-    }
-
     QPointer<QWidget> m_window;
-    QPointer<QDialog> m_dialog;
+    QPointer<QWidget> m_focus;
+    bool m_blocked = false;
 };
 } // namespace
 
@@ -64,8 +48,11 @@ int run(QDialog *dialog, QObject *withdrawn)
 {
     QPointer<QDialog> guard(dialog);
     QWidget *window = dialog->parentWidget() ? dialog->parentWidget()->window() : nullptr;
+    if (Modal::ending(window))
+        return QDialog::Rejected;
     dialog->setWindowModality(Qt::NonModal);
-    InputBlocker blocker(window, dialog);
+    const Modal::Wait wait(dialog); // the window's going rejects it
+    const InputBlock block(window, dialog);
     QEventLoop loop;
     QObject::connect(dialog, &QDialog::finished, &loop, &QEventLoop::quit);
     QObject::connect(dialog, &QObject::destroyed, &loop, &QEventLoop::quit);

@@ -276,6 +276,7 @@ private Q_SLOTS:
         });
         // A save before, so that a save request left unanswered would put the next out of step.
         window->SaveAs->trigger();
+        QVERIFY(notices.wait(15000));
         for (const QString &name : {QString(), QStringLiteral("menu.mhtml")}) { // cancelled, then saved
             answer.reset();
             if (!name.isEmpty())
@@ -287,8 +288,10 @@ private Q_SLOTS:
             savePage->trigger();
             menu->close();
         }
+        QVERIFY(notices.size() == 2 || notices.wait(15000));
         answer = SaveTarget{file("file-menu.html"), QWebEngineDownloadRequest::SingleHtmlSaveFormat};
         window->SaveAs->trigger();
+        QVERIFY(notices.wait(15000));
         QCOMPARE(asked, 4);
         QVERIFY(contents(file("file-menu.html")).contains("seventeen marbles"));
         QVERIFY(contents(file("menu.mhtml")).contains("seventeen marbles"));

@@ -64,7 +64,10 @@ private Q_SLOTS:
             return std::optional<PageCommands::SaveTarget>(
                 {saved, QWebEngineDownloadRequest::SingleHtmlSaveFormat});
         });
-        window->Save->trigger();
+        QSignalSpy notices(window->WebBrowser1, &WebEngine::FileNotice);
+        window->Save->trigger(); // the save goes on after the command, and says when it is done
+        QVERIFY(notices.wait(15000));
+        QCOMPARE(notices.constFirst().constFirst().toString(), QStringLiteral("Saved: ") + saved);
         QFile file(saved);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QVERIFY(file.readAll().contains("seventeen marbles"));

@@ -63,6 +63,17 @@ class TestPageCommands : public QObject {
 
     QString pagePath() const { return m_dir.filePath(QStringLiteral("notes.html")); }
 
+    // Saves with the answer given, and returns what the save then says, once it has said it.
+    QString saveAs(const QString &target, QWebEngineDownloadRequest::SavePageFormat format, int waitMs = 15000)
+    {
+        PageCommands::saveQuestion().set([target, format](QWidget *, const QString &) {
+            return std::optional<PageCommands::SaveTarget>({target, format});
+        });
+        QSignalSpy notices(m_commands, &PageCommands::notice);
+        m_commands->saveAs();
+        return notices.size() || notices.wait(waitMs) ? notices.constLast().constFirst().toString() : QString();
+    }
+
     bool load(const QUrl &url)
     {
         QSignalSpy finished(m_view->page(), &QWebEnginePage::loadFinished);
@@ -149,7 +160,10 @@ private Q_SLOTS:
             return std::optional<PageCommands::SaveTarget>(
                 {target, QWebEngineDownloadRequest::SavePageFormat(format)});
         });
+        QSignalSpy notices(m_commands, &PageCommands::notice);
         m_commands->saveAs();
+        QVERIFY(notices.wait(15000));
+        QCOMPARE(notices.constLast().constFirst().toString(), QStringLiteral("Saved: ") + target);
         QVERIFY(QFileInfo(suggested).fileName().startsWith(QStringLiteral("Quillwork Notes")));
         const QString saved = readText(target);
         QVERIFY2(saved.contains(QStringLiteral("seventeen marbles")), qPrintable(saved.left(300)));
@@ -161,7 +175,9 @@ private Q_SLOTS:
         // Save (no shortcut of its own) saves as well, and replaces an earlier copy.
         QFile::resize(target, 0);
         m_commands->save();
+        QVERIFY(notices.wait(15000));
         QVERIFY(readText(target).contains(QStringLiteral("seventeen marbles")));
+        QCOMPARE(notices.size(), 2);
     }
 
     void cancelledSaveWritesNothing()
@@ -179,16 +195,55 @@ private Q_SLOTS:
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), before);
     }
 
-    void saveWhereNoFileCanBeReportsFailure()
+    void saveWhereNoFileCanBeSaysSoOnce()
     {
         QVERIFY(load(QUrl::fromLocalFile(pagePath())));
         // A "folder" that is a file: not even root can write there.
-        const QString target = pagePath() + QStringLiteral("/page.html");
-        PageCommands::saveQuestion().set([&](QWidget *, const QString &) {
-            return std::optional<PageCommands::SaveTarget>({target, QWebEngineDownloadRequest::SingleHtmlSaveFormat});
-        });
-        QVERIFY_THROWS_EXCEPTION(PlatformError, m_commands->saveAs());
+        const QString inFile = pagePath() + QStringLiteral("/page.html");
+        QCOMPARE(saveAs(inFile, QWebEngineDownloadRequest::SingleHtmlSaveFormat),
+                 QStringLiteral("Save failed: %1 (the folder %2 does not exist)").arg(inFile, pagePath()));
         QVERIFY(readText(pagePath()).contains(QStringLiteral("seventeen marbles")));
+        // A folder that does not exist is not made (the engine would make it, or, for a web
+        // archive, crash).
+        const QString missing = m_dir.filePath(QStringLiteral("sub/none/x.html"));
+        QVERIFY(saveAs(missing, QWebEngineDownloadRequest::MimeHtmlSaveFormat).startsWith(QStringLiteral("Save failed: ")));
+        QVERIFY(!QFileInfo::exists(m_dir.filePath(QStringLiteral("sub"))));
+    }
+
+    void saveOfAPageThatNeverEndsEndsCleanly()
+    {
+        LoopbackHttpServer server;
+        server.route(QStringLiteral("/endless"), "text/html", "<title>endless</title><p>" + QByteArray(4096, 'x'), {},
+                     LoopbackHttpServer::Delivery::Endless);
+        m_view->load(server.url(QStringLiteral("/endless")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_view->page()->title(), QStringLiteral("endless"), 15000);
+        const QString target = m_dir.filePath(QStringLiteral("endless.html"));
+        QSignalSpy notices(m_commands, &PageCommands::notice);
+        QCOMPARE(saveAs(target, QWebEngineDownloadRequest::SingleHtmlSaveFormat, 1000), QString()); // still saving
+        // Another save waits for this one, asking nothing.
+        PageCommands::saveQuestion().set([](QWidget *, const QString &) -> std::optional<PageCommands::SaveTarget> {
+            throw std::logic_error("asked while saving");
+        });
+        m_commands->saveAs();
+        QCOMPARE(notices.size(), 1);
+        QCOMPARE(notices.constLast().constFirst().toString(), QStringLiteral("Still saving ") + target);
+        // Leaving the page ends its save, once, with no file left.
+        QVERIFY(load(QUrl::fromLocalFile(pagePath())));
+        QTRY_COMPARE(notices.size(), 2);
+        QCOMPARE(notices.constLast().constFirst().toString(),
+                 QStringLiteral("Save failed: %1 (the page was left before it was saved)").arg(target));
+        QTest::qWait(500);
+        QCOMPARE(notices.size(), 2);
+        QVERIFY(!QFileInfo::exists(target));
+
+        // The view closing in the middle of a save leaves no file either, and says nothing.
+        m_view->load(server.url(QStringLiteral("/endless")));
+        QTRY_COMPARE_WITH_TIMEOUT(m_view->page()->title(), QStringLiteral("endless"), 15000);
+        QCOMPARE(saveAs(target, QWebEngineDownloadRequest::SingleHtmlSaveFormat, 1000), QString());
+        delete m_view;
+        m_view = nullptr;
+        QCOMPARE(notices.size(), 2);
+        QVERIFY(!QFileInfo::exists(target));
     }
 
     void printWritesPdfWithThePagesTextAndLayout()

@@ -2,6 +2,7 @@
 // command line, and the end of the process when its last window closes, when the splash is
 // closed early, or on SIGTERM. Driven from outside through X, like a person.
 
+#include "support/close_box.h"
 #include "support/loopback_http_server.h"
 #include "support/test_main.h"
 
@@ -10,7 +11,6 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <csignal>
-#include <xcb/xcb.h>
 
 namespace {
 // Runs xdotool and returns its output, trimmed. A window the program destroys while xdotool
@@ -32,29 +32,6 @@ QString windowWithTitle(qint64 pid, const QString &pattern)
 {
     return xdotool({"search", "--all", "--onlyvisible", "--pid", QString::number(pid), "--name", pattern})
         .section(QLatin1Char('\n'), 0, 0);
-}
-
-// What a window manager sends for a window's close box.
-void requestClose(const QString &window)
-{
-    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    xcb_connection_t *connection = x11->connection();
-    auto atom = [connection](const char *name) {
-        xcb_intern_atom_reply_t *reply =
-            xcb_intern_atom_reply(connection, xcb_intern_atom(connection, 0, uint16_t(strlen(name)), name), nullptr);
-        const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-        free(reply);
-        return value;
-    };
-    xcb_client_message_event_t event = {};
-    event.response_type = XCB_CLIENT_MESSAGE;
-    event.format = 32;
-    event.window = window.toUInt();
-    event.type = atom("WM_PROTOCOLS");
-    event.data.data32[0] = atom("WM_DELETE_WINDOW");
-    event.data.data32[1] = XCB_CURRENT_TIME;
-    xcb_send_event(connection, 0, event.window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&event));
-    xcb_flush(connection);
 }
 
 // Why an ended program did not end cleanly (status 0, nothing on the terminal beyond the
@@ -162,7 +139,7 @@ private Q_SLOTS:
         QVERIFY(program.waitForStarted());
         QString splash;
         QTRY_VERIFY_WITH_TIMEOUT(!(splash = windowWithTitle(program.processId(), "^$")).isEmpty(), 10000);
-        requestClose(splash);
+        pressCloseBox(splash.toUInt());
         QElapsedTimer clock;
         clock.start();
         while (program.state() != QProcess::NotRunning && clock.elapsed() < 5000) {

@@ -4,9 +4,9 @@
 #include "common/modal.h"
 #include "engine/engine_host.h"
 #include "engine/qtwebengine/page_facts_reader.h"
+#include "engine/qtwebengine/page_save.h"
 
 #include <QApplication>
-#include <QDateTime>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QEventLoop>
@@ -59,7 +59,7 @@ std::optional<PageCommands::SaveTarget> askWithFileDialog(QWidget *parent, const
         dialog.setDefaultSuffix(QString::fromLatin1(kSaveFilters[qMax(0, i)].suffix));
     });
     dialog.selectFile(suggestedPath);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    if (Modal::run(&dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     const int i = qMax(0, int(labels.indexOf(dialog.selectedNameFilter())));
     return PageCommands::SaveTarget{dialog.selectedFiles().constFirst(), kSaveFilters[i].format};
@@ -88,6 +88,8 @@ PageCommands::PageCommands(QWebEngineView *view, QObject *parent)
 {
     // Rasterised printing needs no more than this to look sharp; more only costs memory.
     m_printer->setResolution(300);
+    connect(view->page(), &QWebEnginePage::loadStarted, this, [this] { m_loading = true; });
+    connect(view->page(), &QWebEnginePage::loadFinished, this, [this] { m_loading = false; });
 }
 
 PageCommands::~PageCommands() = default;
@@ -121,6 +123,8 @@ void PageCommands::save() { saveAs(); }
 void PageCommands::saveAs()
 {
     loadedUrl();
+    if (m_save && m_save->isRunning()) // one at a time: the engine would mix up their ends
+        return Q_EMIT notice(tr("Still saving %1").arg(m_save->path()));
     const std::optional<SaveTarget> target = saveQuestion()(dialogParent(), suggestedSavePath(m_view->page()));
     if (!target || target->path.isEmpty())
         return; // cancelled
@@ -129,50 +133,15 @@ void PageCommands::saveAs()
 
 void PageCommands::saveTo(const SaveTarget &target)
 {
-    QPointer<PageCommands> alive(this);
-    QPointer<QWebEnginePage> page = m_view->page();
     const QString path = QFileInfo(target.path).absoluteFilePath();
-    const QDateTime started = QDateTime::currentDateTime().addSecs(-2);
-    QEventLoop loop;
-    QPointer<QWebEngineDownloadRequest> request;
-    // The profile is shared: take only the save of this page that was just started.
-    connect(page->profile(), &QWebEngineProfile::downloadRequested, &loop,
-            [&](QWebEngineDownloadRequest *download) {
-                if (request || !download->isSavePageDownload() || download->page() != page)
-                    return;
-                request = download;
-                download->accept();
-                if (download->isFinished())
-                    loop.quit();
-                else
-                    connect(download, &QWebEngineDownloadRequest::isFinishedChanged, &loop, &QEventLoop::quit);
-            });
-    QTimer::singleShot(timeout()(), &loop, &QEventLoop::quit);
-    // The engine makes the user's download folder if there is none, though it saves elsewhere:
-    // one it made, still empty, goes again.
-    const QString downloads = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
-    const auto tidy = qScopeGuard([downloads, existed = QFileInfo::exists(downloads)] {
-        if (!existed && !downloads.isEmpty())
-            QDir().rmdir(downloads);
+    if (const QString refusal = PageSave::refusal(path); !refusal.isEmpty())
+        return Q_EMIT notice(tr("Save failed: %1 (%2)").arg(path, refusal));
+    if (m_save)
+        m_save->deleteLater(); // ended: its word may still be on the way
+    m_save = new PageSave(m_view->page(), path, target.format, timeout()(), this);
+    connect(m_save, &PageSave::finished, this, [this](const QString &saved, const QString &reason) {
+        Q_EMIT notice(reason.isEmpty() ? tr("Saved: %1").arg(saved) : tr("Save failed: %1 (%2)").arg(saved, reason));
     });
-    page->save(path, target.format);
-    if (!request || !request->isFinished())
-        loop.exec();
-    if (!alive || !page)
-        throw PlatformError(tr("The page was closed while it was being saved"));
-    if (!request)
-        throw PlatformError(tr("The page could not be saved to %1").arg(path));
-    if (request->state() != QWebEngineDownloadRequest::DownloadCompleted) {
-        const bool timedOut = !request->isFinished();
-        const QString reason = timedOut ? tr("it took too long") : request->interruptReasonString();
-        request->cancel();
-        throw PlatformError(tr("The page could not be saved to %1: %2").arg(path, reason));
-    }
-    // The engine reports a save it could not write as completed: check the file itself.
-    const QFileInfo written(path);
-    if (!written.isFile() || written.size() == 0 || written.lastModified() < started)
-        throw PlatformError(tr("The page could not be saved to %1").arg(path));
-    Q_EMIT saved(path);
 }
 
 void PageCommands::pageSetup()
@@ -202,7 +171,19 @@ void PageCommands::print()
 
 void PageCommands::printInto(QPrinter *printer, bool toFile)
 {
+    // One print of a page at a time: the preview asks again while the engine is still painting
+    // its first answer, and the engine's painter does not survive a second one begun meanwhile.
+    if (m_printing)
+        throw PlatformError(tr("The page is still being printed"));
+    // Nor while it loads: the engine's painter crashes on a page replaced under it.
+    if (m_loading)
+        throw PlatformError(tr("The page is still loading"));
+    m_printing = true;
     QPointer<PageCommands> alive(this);
+    const auto printed = qScopeGuard([alive] {
+        if (alive)
+            alive->m_printing = false;
+    });
     QPointer<QWebEnginePage> page = m_view->page();
     QEventLoop loop;
     bool finished = false;
@@ -212,6 +193,10 @@ void PageCommands::printInto(QPrinter *printer, bool toFile)
         success = ok;
         loop.quit();
     };
+    // The window going does not end this wait: the engine paints into the printer from a thread
+    // of its own until it says it has finished, and the printer must outlive that.
+    bool windowGone = false;
+    const Modal::Wait wait(dialogParent(), [&] { windowGone = true; });
     QTimer::singleShot(timeout()(), &loop, &QEventLoop::quit);
     // Outlives the branch below: the slot that compares with it runs inside loop.exec().
     const QString path = printer->outputFileName();
@@ -229,6 +214,8 @@ void PageCommands::printInto(QPrinter *printer, bool toFile)
     }
     if (!finished)
         loop.exec();
+    if (windowGone)
+        return; // nobody is left to tell
     if (!alive || !page)
         throw PlatformError(tr("The page was closed while it was being printed"));
     if (!success)

@@ -1,8 +1,9 @@
 #pragma once
 // The engine's commands on the page a view shows: save, save as, page set-up, print,
 // print preview and properties, each with the engine's own dialogs. A command that cannot
-// be carried out (nothing loaded, the save or print failed) throws PlatformError; a
-// dialog the user cancels is not a failure and does nothing.
+// be carried out (nothing loaded, the print failed) throws PlatformError; a dialog the user
+// cancels is not a failure and does nothing. A save goes on after the command returns and
+// tells its outcome through notice().
 
 #include "common/override.h"
 
@@ -14,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+class PageSave;
 class QDialog;
 class QPrinter;
 class QWebEngineView;
@@ -49,8 +51,8 @@ public:
     static Override<Timeout> &timeout();
 
 Q_SIGNALS:
-    // A save has finished and the file is on disk.
-    void saved(const QString &path);
+    // How a save went, once, in plain words: saved (the file is on disk), failed and why.
+    void notice(const QString &text);
 
 private:
     void saveTo(const SaveTarget &target);
@@ -60,5 +62,8 @@ private:
     QWidget *dialogParent() const;
 
     QPointer<QWebEngineView> m_view;
+    QPointer<PageSave> m_save; // the last save started
+    bool m_printing = false;
+    bool m_loading = false;
     std::unique_ptr<QPrinter> m_printer;
 };

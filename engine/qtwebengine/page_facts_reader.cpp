@@ -1,5 +1,7 @@
 #include "engine/qtwebengine/page_facts_reader.h"
 
+#include "common/modal.h"
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QFile>
@@ -80,6 +82,7 @@ PageAnswers askPage(QWebEnginePage *page)
         pending->answered();
     });
     QTimer::singleShot(3000, &loop, &QEventLoop::quit);
+    const Modal::Wait wait(nullptr, {});
     if (pending->outstanding > 0)
         loop.exec();
     pending->loop = nullptr;

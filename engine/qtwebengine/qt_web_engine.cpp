@@ -26,8 +26,7 @@ QtWebEngine::QtWebEngine(QWidget *parent)
     m_view->setPage(m_page);
     m_commands = new PageCommands(m_view, this);
     m_find = new PageFind(m_page);
-    connect(m_commands, &PageCommands::saved, this,
-            [this](const QString &path) { Q_EMIT FileNotice(tr("Saved: %1").arg(path)); });
+    connect(m_commands, &PageCommands::notice, this, &WebEngine::FileNotice);
     PageMenu::attach(m_view, m_commands);
     connectPage();
 }

@@ -1,5 +1,7 @@
 #include "engine/qtwebengine/shown_document.h"
 
+#include "common/modal.h"
+
 #include <QEventLoop>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -27,8 +29,10 @@ bool isPdf(QWebEnginePage *page)
                                 pending->loop->quit();
                         });
     QTimer::singleShot(1000, &loop, &QEventLoop::quit);
-    if (!pending->answered)
+    if (!pending->answered) {
+        const Modal::Wait wait(nullptr, {}); // no window goes away under this loop
         loop.exec();
+    }
     pending->loop = nullptr;
     return pending->pdf;
 }

@@ -77,8 +77,9 @@ public:
     }
 
     // Slowly: kSlowChunk bytes every kSlowIntervalMs. CutHalfway: the full length announced,
-    // half the body sent, then the connection closed.
-    enum class Delivery { Whole, Slowly, CutHalfway };
+    // half the body sent, then the connection closed. Endless: the head and the body, then
+    // the connection held open with no end, as a page that never finishes loading.
+    enum class Delivery { Whole, Slowly, CutHalfway, Endless };
     static constexpr int kSlowChunk = 8192;
     static constexpr int kSlowIntervalMs = 100;
 
@@ -140,8 +141,14 @@ private:
             response = "HTTP/1.1 404 Not Found\r\nContent-Type: text/plain\r\nContent-Length: 9\r\n"
                        "Connection: close\r\n\r\nnot found";
         } else {
+            const qsizetype length = it->delivery == Delivery::Endless ? it->body.size() + (1 << 30) : it->body.size();
             response = "HTTP/1.1 200 OK\r\nContent-Type: " + it->contentType + "\r\nContent-Length: " +
-                       QByteArray::number(it->body.size()) + "\r\n" + it->headers + "Connection: close\r\n\r\n";
+                       QByteArray::number(length) + "\r\n" + it->headers + "Connection: close\r\n\r\n";
+            if (it->delivery == Delivery::Endless) {
+                m_pending.remove(socket);
+                socket->write(response + it->body);
+                return;
+            }
             if (it->delivery == Delivery::Slowly)
                 return sendSlowly(socket, response, it->body);
             response += it->delivery == Delivery::CutHalfway ? it->body.left(it->body.size() / 2) : it->body;
