@@ -73,7 +73,6 @@ void EnginePage::started()
     }
     m_errorFor.clear();
     m_certificate = {};
-    m_signInCancelled.clear();
     denyPendingPermissions();
 }
 
@@ -81,8 +80,6 @@ void EnginePage::finished(bool ok)
 {
     if (!ok && m_certificate.url.isValid() && m_certificate.url == requestedUrl())
         showCertificatePage();
-    else if (!ok && m_signInCancelled.isValid() && m_signInCancelled == requestedUrl())
-        showErrorPage(signInErrorPage(m_signInCancelled), m_signInCancelled);
 }
 
 bool EnginePage::requestClose()
