@@ -28,6 +28,9 @@ make_root() {
     tail -20 "$root.debootstrap.log" >&2
     return 1
   fi
+  # A testing release's archive index expires within days; a mirror that is a fixed snapshot
+  # of the archive would leave the system unable to install anything.
+  echo 'Acquire::Check-Valid-Until "false";' >"$root.partial/etc/apt/apt.conf.d/90quillon-snapshot"
   mv "$root.partial" "$root"
   say "$release: made in $((SECONDS - t0)) s"
 }
@@ -43,34 +46,39 @@ enter() {
     env -i PATH=/usr/local/bin:/usr/bin:/bin:/usr/sbin:/sbin HOME=/root LANG=C.UTF-8 TERM="${TERM:-dumb}" "$@"
 }
 
-commit=$(git -C "$here" rev-parse HEAD)
-git -C "$here" diff --quiet HEAD 2>/dev/null || say "uncommitted changes are not tested: the clone is of $commit"
-summary=()
-status=0
-for release in "$@"; do
-  root=$roots/$release
-  mkdir -p "$roots"
-  exec {lock}>"$root.lock"
-  flock "$lock"
-  started=$SECONDS
-  result=""
-  if [ ! -d "$root" ] && ! make_root "$release" "$root"; then
-    result="no system: debootstrap failed (see $root.debootstrap.log)"
-  else
-    rm -rf "$root/srv/quillon"
-    git clone -q --no-local "$here" "$root/srv/quillon" && git -C "$root/srv/quillon" checkout -q --detach "$commit"
-    log=$roots/$release.log
-    enter "$root" "$release" ./quillon test 2>&1 | tee "$log"
-    code=${PIPESTATUS[0]}
-    result=$(grep -E 'tests passed, [0-9]+ tests? failed out of' "$log" | tail -1)
-    [ -n "$result" ] || result="did not reach the tests (see $log)"
-    [ "$code" -eq 0 ] || result="FAILED: $result"
-  fi
-  qt=$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f '${Version}' libqt6webenginecore6 2>/dev/null | cut -d- -f1)
-  case "$result" in 100%*) ;; *) status=1 ;; esac
-  elapsed=$((SECONDS - started))
-  summary+=("$release (Qt WebEngine ${qt:-?}): $result, in $((elapsed / 60)) min $((elapsed % 60)) s")
-  exec {lock}>&-
-done
-for line in "${summary[@]}"; do say "$line"; done
-exit $status
+# The rest is read whole before it runs: the tree may change while a release is tested.
+main() {
+  commit=$(git -C "$here" rev-parse HEAD)
+  git -C "$here" diff --quiet HEAD 2>/dev/null || say "uncommitted changes are not tested: the clone is of $commit"
+  summary=()
+  status=0
+  for release in "$@"; do
+    root=$roots/$release
+    mkdir -p "$roots"
+    exec {lock}>"$root.lock"
+    flock "$lock"
+    started=$SECONDS
+    result=""
+    if [ ! -d "$root" ] && ! make_root "$release" "$root"; then
+      result="no system: debootstrap failed (see $root.debootstrap.log)"
+    else
+      rm -rf "$root/srv/quillon"
+      git clone -q --no-local "$here" "$root/srv/quillon" && git -C "$root/srv/quillon" checkout -q --detach "$commit"
+      log=$roots/$release.log
+      enter "$root" "$release" ./quillon test 2>&1 | tee "$log"
+      code=${PIPESTATUS[0]}
+      result=$(grep -E 'tests passed, [0-9]+ tests? failed out of' "$log" | tail -1)
+      [ -n "$result" ] || result="did not reach the tests (see $log)"
+      [ "$code" -eq 0 ] || result="FAILED: $result"
+    fi
+    qt=$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f '${Version}' libqt6webenginecore6 2>/dev/null | cut -d- -f1)
+    case "$result" in 100%*) ;; *) status=1 ;; esac
+    elapsed=$((SECONDS - started))
+    summary+=("$release (Qt WebEngine ${qt:-?}): $result, in $((elapsed / 60)) min $((elapsed % 60)) s")
+    exec {lock}>&-
+  done
+  for line in "${summary[@]}"; do say "$line"; done
+  return $status
+}
+main "$@"
+exit
