@@ -155,10 +155,18 @@ def browser_window(app):
     return None
 
 
+def in_closed_drop_down(acc):
+    """Qt 6.8 and later read the current item of a closed drop-down list as focused."""
+    import pyatspi
+    box = acc.parent.parent if acc.parent is not None else None
+    return (box is not None and role_of(box) == "combo box"
+            and not box.getState().contains(pyatspi.STATE_EXPANDED))
+
+
 def focused(root):
     import pyatspi
     for acc in walk(root):
-        if acc.getState().contains(pyatspi.STATE_FOCUSED):
+        if acc.getState().contains(pyatspi.STATE_FOCUSED) and not in_closed_drop_down(acc):
             return acc
     return None
 
