@@ -8,7 +8,7 @@
 
 #include <QAuthenticator>
 #include <QWebEngineProfile>
-#include <QtWebEngineCore/qtwebenginecoreversion.h>
+#include <QtWebEngineCoreVersion>
 #if QTWEBENGINECORE_VERSION >= QT_VERSION_CHECK(6, 8, 0)
 #include <QWebEnginePermission>
 #endif
