@@ -57,6 +57,29 @@ class TestResources : public QObject {
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
+    // The largest difference, out of 255, in the brightness or opacity of a pixel, or in the
+    // mean colour of a 2 x 2 block.
+    static int pictureDifference(const QImage &a, const QImage &b)
+    {
+        const auto luma = [](QRgb c) { return (299 * qRed(c) + 587 * qGreen(c) + 114 * qBlue(c)) / 1000; };
+        const auto blue = [](QRgb c) { return -169 * qRed(c) - 331 * qGreen(c) + 500 * qBlue(c); };
+        const auto red = [](QRgb c) { return 500 * qRed(c) - 419 * qGreen(c) - 81 * qBlue(c); };
+        int worst = 0;
+        for (int y = 0; y < a.height(); y += 2)
+            for (int x = 0; x < a.width(); x += 2) {
+                int blueOff = 0, redOff = 0, pixels = 0;
+                for (int dy = 0; dy < 2 && y + dy < a.height(); ++dy)
+                    for (int dx = 0; dx < 2 && x + dx < a.width(); ++dx, ++pixels) {
+                        const QRgb p = a.pixel(x + dx, y + dy), q = b.pixel(x + dx, y + dy);
+                        worst = std::max({worst, qAbs(luma(p) - luma(q)), qAbs(qAlpha(p) - qAlpha(q))});
+                        blueOff += blue(p) - blue(q);
+                        redOff += red(p) - red(q);
+                    }
+                worst = std::max({worst, qAbs(blueOff) / (1000 * pixels), qAbs(redOff) / (1000 * pixels)});
+            }
+        return worst;
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -75,8 +98,11 @@ private Q_SLOTS:
             QTest::newRow(qPrintable(file)) << file;
     }
 
-    // Compared as pictures, not as bytes: another release's JPEG or PNG encoder writes other
-    // bytes, and slightly other pixels, for the same drawing.
+    // Compared as pictures, not as bytes: another release's encoders write other bytes for the
+    // same drawing, and a JPEG may keep its colour at half resolution (Qt 6.4 does, 6.11 at full
+    // quality does not). So brightness is compared pixel by pixel, colour 2 x 2 block by block;
+    // half-resolution colour still clips saturated pixels by up to a tenth. A drawing that
+    // changed is off by far more.
     void generatedFilesMatchCommitted()
     {
         QFETCH(QString, file);
@@ -90,14 +116,8 @@ private Q_SLOTS:
             const QImage expected = committedReader.read().convertToFormat(QImage::Format_ARGB32);
             QVERIFY(!generated.isNull() && !expected.isNull());
             QCOMPARE(generated.size(), expected.size());
-            int worst = 0;
-            for (int y = 0; y < generated.height(); ++y)
-                for (int x = 0; x < generated.width(); ++x) {
-                    const QRgb a = generated.pixel(x, y), b = expected.pixel(x, y);
-                    worst = std::max({worst, qAbs(qRed(a) - qRed(b)), qAbs(qGreen(a) - qGreen(b)),
-                                      qAbs(qBlue(a) - qBlue(b)), qAbs(qAlpha(a) - qAlpha(b))});
-                }
-            QVERIFY2(worst <= 8, qPrintable(QStringLiteral("a channel is %1 off: rerun gen_resources").arg(worst)));
+            const int off = pictureDifference(generated, expected);
+            QVERIFY2(off <= 24, qPrintable(QStringLiteral("%1 off: rerun gen_resources").arg(off)));
         } while (generatedReader.jumpToNextImage() && committedReader.jumpToNextImage());
     }
 
