@@ -71,7 +71,7 @@ main() {
       [ -n "$result" ] || result="did not reach the tests (see $log)"
       [ "$code" -eq 0 ] || result="FAILED: $result"
     fi
-    qt=$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f '${Version}' libqt6webenginecore6 2>/dev/null | cut -d- -f1)
+    qt=$(dpkg-query --admindir="$root/var/lib/dpkg" -W -f '${Version}' libqt6webenginecore6 2>/dev/null | sed 's/[-+~].*//')
     case "$result" in 100%*) ;; *) status=1 ;; esac
     elapsed=$((SECONDS - started))
     summary+=("$release (Qt WebEngine ${qt:-?}): $result, in $((elapsed / 60)) min $((elapsed % 60)) s")

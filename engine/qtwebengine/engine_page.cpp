@@ -170,7 +170,9 @@ bool EnginePage::javaScriptPrompt(const QUrl &origin, const QString &message, co
 bool EnginePage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
     if (isMainFrame && continuesPastCertificate(url, type)) {
-        load(url);
+        // Queued: a load started from inside the engine's navigation check ends the process
+        // on newer engines (Qt 6.11).
+        QTimer::singleShot(0, this, [this, url] { load(url); });
         return false;
     }
     if (isMainFrame) {
