@@ -179,6 +179,9 @@ bool EnginePage::acceptNavigationRequest(const QUrl &url, NavigationType type, b
         // A new page starts with a clean slate of dialogs.
         m_dialogsStopped = false;
         m_dialogsInARow = 0;
+        // And the old page's unanswered questions are a no: newer engines (Qt 6.11) do not
+        // report the start of a load that replaces one still under way.
+        denyPendingPermissions();
     }
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
 }
