@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "engine/qtwebengine/engine_version.h"
+
 #include <cstdio>
 
 namespace CommandLine {
@@ -39,10 +41,11 @@ QString helpText()
 
 QString versionText()
 {
-    return QStringLiteral("Quillon's Browser %1.%2.%3\n")
+    return QStringLiteral("Quillon's Browser %1.%2.%3\n%4\n")
         .arg(QUILLON_VERSION_MAJOR)
         .arg(QUILLON_VERSION_MINOR)
-        .arg(QUILLON_VERSION_PATCH);
+        .arg(QUILLON_VERSION_PATCH)
+        .arg(EngineVersion::line(EngineVersion::running()));
 }
 
 std::optional<int> answerAtOnce(int argc, char **argv)

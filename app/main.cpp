@@ -14,10 +14,15 @@
 namespace {
 QtMessageHandler defaultHandler = nullptr;
 
-// As root the engine repeats, in its own words, what prepareProcess already said.
+// As root the engine repeats, in its own words, what prepareProcess already said. Newer engines
+// (Qt 6.11) look for a Vulkan driver where they find no GBM device, as on a virtual display, and
+// the toolkit reports a machine without one as if it were a fault; the engine goes on without.
 void withoutEngineRepeats(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (message == QLatin1String("Sandboxing disabled by user."))
+        return;
+    if (type == QtWarningMsg && (message.startsWith(QLatin1String("Failed to create Vulkan instance: ")) ||
+                                 message == QLatin1String("Failed to create platform Vulkan instance")))
         return;
     defaultHandler(type, context, message);
 }

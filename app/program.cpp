@@ -45,7 +45,10 @@ void prepareProcess()
     Environment::prepareProcess();
     AccessibleWindows::install();
     // Compiled shaders would be cached in the user's home; compiling them again costs little.
+    // Mesa keeps a cache of its own there too (newer releases even for its software renderer),
+    // in this process and in the engine's helpers, which inherit the setting.
     QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
+    qputenv("MESA_SHADER_CACHE_DISABLE", "true");
 }
 
 void prepareApplication(QApplication &app)

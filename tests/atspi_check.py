@@ -95,11 +95,17 @@ def showing(acc):
     return acc.getState().contains(pyatspi.STATE_SHOWING)
 
 
+def role_of(acc):
+    """The role's name as this file spells it: at-spi 2.52 and later read "push button" as "button"."""
+    name = acc.getRoleName()
+    return "push button" if name == "button" else name
+
+
 def find(root, name=None, role=None, showing_only=True):
     for acc in walk(root):
         if name is not None and acc.name != name:
             continue
-        if role is not None and acc.getRoleName() != role:
+        if role is not None and role_of(acc) != role:
             continue
         if showing_only and not showing(acc):
             continue
@@ -149,10 +155,21 @@ def browser_window(app):
     return None
 
 
+def in_closed_drop_down(acc):
+    """Qt 6.8 and later read the current item of a closed drop-down list as focused."""
+    import pyatspi
+    if role_of(acc) != "list item":
+        return False
+    box = acc.parent
+    while box is not None and role_of(box) != "combo box":
+        box = box.parent
+    return box is not None and not box.getState().contains(pyatspi.STATE_EXPANDED)
+
+
 def focused(root):
     import pyatspi
     for acc in walk(root):
-        if acc.getState().contains(pyatspi.STATE_FOCUSED):
+        if acc.getState().contains(pyatspi.STATE_FOCUSED) and not in_closed_drop_down(acc):
             return acc
     return None
 
@@ -171,7 +188,7 @@ def unnamed_controls(window, skip):
         acc = pending.pop()
         if acc in skip:
             continue
-        role = acc.getRoleName()
+        role = role_of(acc)
         state = acc.getState()
         if showing(acc) and not acc.name and (
                 role in named_roles or state.contains(pyatspi.STATE_FOCUSABLE)):
@@ -220,13 +237,15 @@ def check_menus(window):
     titles = [m for m in children(bar) if m.getRoleName() in ("menu item", "menu")]
     check(group, [m.name for m in titles] == [m[0] for m in MENUS],
           "menu titles in order: %r" % [m.name for m in titles])
+    # An access key reads in either case (Qt 6.11 reads "Alt+U" where 6.4 reads "Alt+u").
     for title, (caption, binding, items) in zip(titles, MENUS):
-        check(group, key_binding(title) == binding,
+        check(group, key_binding(title).lower() == binding.lower(),
               "menu %r opens with %s (read %r)" % (caption, binding, key_binding(title)))
         popup = children(title)[0] if children(title) else None
         entries = [e for e in children(popup) if e.getRoleName() != "separator"] if popup else []
         read = [(e.name, key_binding(e)) for e in entries]
-        check(group, read == items, "menu %r items and keys: %r" % (caption, read))
+        check(group, [(n, k.lower()) for n, k in read] == [(n, k.lower()) for n, k in items],
+              "menu %r items and keys: %r" % (caption, read))
 
 
 def check_status(window, combo):

@@ -3,6 +3,9 @@
 # mode of each engine helper process ("<pid> <mode> --type=<kind>"), then ends the browser.
 #   sandbox_check.sh <quillon binary> <user>
 set -u
+for tool in runuser pgrep xvfb-run; do
+  command -v "$tool" >/dev/null || { echo "cannot check: $tool is missing"; exit 1; }
+done
 if [ "${1:-}" = "--as-user" ]; then
   home=$2 user=$3
   # What the test process set for itself as root must not reach the ordinary user.
@@ -20,6 +23,9 @@ if [ "${1:-}" = "--as-user" ]; then
   for p in $(pgrep -u "$user" -f QtWebEngineProcess); do
     echo "$p $(awk '/^Seccomp:/ {print $2}' /proc/"$p"/status) $(tr '\0' ' ' </proc/"$p"/cmdline | grep -o -- '--type=[a-z-]*')"
   done
+  # None at all: the engine did not start for this user here; its words say why.
+  pgrep -u "$user" -f QtWebEngineProcess >/dev/null ||
+    { echo "no engine helper of $user started; the browser's error output:"; head -c 2000 "$home/stderr"; echo; }
   echo "stderr: $(grep -c -i sandbox "$home/stderr")"
   kill "$pid" 2>/dev/null
   wait "$pid" 2>/dev/null

@@ -4,6 +4,7 @@
 #include "app/command_line.h"
 #include "app/splash_window.h"
 #include "browser/browser_window.h"
+#include "engine/qtwebengine/engine_version.h"
 #include "support/fake_engine.h"
 #include "support/test_main.h"
 #include "support/windows.h"
@@ -11,6 +12,7 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTimer>
@@ -68,8 +70,43 @@ private Q_SLOTS:
         QCOMPARE(options.unknownOptions, QStringList({"--nope"}));
         QCOMPARE(options.addresses, QStringList({"x"}));
         QVERIFY(CommandLine::helpText().startsWith(QStringLiteral("Usage: quillon [ADDRESS...]\n")));
-        QCOMPARE(CommandLine::versionText(), QStringLiteral("Quillon's Browser 1.0.0\n"));
+        const QStringList version = CommandLine::versionText().split(QLatin1Char('\n'));
+        QCOMPARE(version.size(), 3);
+        QCOMPARE(version[0], QStringLiteral("Quillon's Browser 1.0.0"));
+        QCOMPARE(version[1], EngineVersion::line(EngineVersion::running()));
+        QVERIFY2(QRegularExpression(QStringLiteral(R"(^Qt WebEngine 6\.\d+\.\d+ \(Chromium \d+\.[\d.]+, )"
+                                                   R"(security fixes to \d+\.[\d.]+\)$)"))
+                     .match(version[1])
+                     .hasMatch(),
+                 qPrintable(version[1]));
         QCOMPARE(CommandLine::refuseUnknown(plain), std::nullopt);
+    }
+
+    void engineAgeFollowsTheReleaseTable_data()
+    {
+        QTest::addColumn<QString>("fixes");
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<bool>("old");
+        // Chromium 108 came out on 29 November 2022.
+        QTest::newRow("a year to the day") << "108.0.5359.181" << QDate(2023, 11, 29) << false;
+        QTest::newRow("a year and a day") << "108.0.5359.181" << QDate(2023, 11, 30) << true;
+        QTest::newRow("Debian 12's, today") << "108.0.5359.181" << QDate(2026, 12, 7) << true;
+        QTest::newRow("fresh") << "140.0.7339.207" << QDate(2026, 3, 1) << false;
+        QTest::newRow("older than the table") << "80.0.1" << QDate(2024, 1, 1) << true;
+        QTest::newRow("newer than the table") << "999.0.1" << QDate(2040, 1, 1) << false;
+        QTest::newRow("unreadable") << "unknown" << QDate(2040, 1, 1) << false;
+        QTest::newRow("empty") << "" << QDate(2040, 1, 1) << false;
+    }
+
+    void engineAgeFollowsTheReleaseTable()
+    {
+        QFETCH(QString, fixes);
+        QFETCH(QDate, today);
+        QFETCH(bool, old);
+        QCOMPARE(EngineVersion::noLongerFixed(fixes, today), old);
+        QCOMPARE(EngineVersion::line({"6.8.2", "122.0.6261.171", "132.0.6834.111"}),
+                 QStringLiteral("Qt WebEngine 6.8.2 (Chromium 122.0.6261.171, security fixes to 132.0.6834.111)"));
+        QVERIFY(EngineVersion::firstStable(122) < EngineVersion::firstStable(123));
     }
 };
 

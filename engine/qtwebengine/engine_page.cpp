@@ -73,7 +73,6 @@ void EnginePage::started()
     }
     m_errorFor.clear();
     m_certificate = {};
-    m_signInCancelled.clear();
     denyPendingPermissions();
 }
 
@@ -81,8 +80,6 @@ void EnginePage::finished(bool ok)
 {
     if (!ok && m_certificate.url.isValid() && m_certificate.url == requestedUrl())
         showCertificatePage();
-    else if (!ok && m_signInCancelled.isValid() && m_signInCancelled == requestedUrl())
-        showErrorPage(signInErrorPage(m_signInCancelled), m_signInCancelled);
 }
 
 bool EnginePage::requestClose()
@@ -173,13 +170,18 @@ bool EnginePage::javaScriptPrompt(const QUrl &origin, const QString &message, co
 bool EnginePage::acceptNavigationRequest(const QUrl &url, NavigationType type, bool isMainFrame)
 {
     if (isMainFrame && continuesPastCertificate(url, type)) {
-        load(url);
+        // Queued: a load started from inside the engine's navigation check ends the process
+        // on newer engines (Qt 6.11).
+        QTimer::singleShot(0, this, [this, url] { load(url); });
         return false;
     }
     if (isMainFrame) {
         // A new page starts with a clean slate of dialogs.
         m_dialogsStopped = false;
         m_dialogsInARow = 0;
+        // And the old page's unanswered questions are a no: newer engines (Qt 6.11) do not
+        // report the start of a load that replaces one still under way.
+        denyPendingPermissions();
     }
     return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
 }

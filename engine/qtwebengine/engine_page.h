@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QPointer>
 #include <QWebEnginePage>
+#include <functional>
 
 class FullScreenView;
 class QAuthenticator;
@@ -56,8 +57,9 @@ private:
     // page_questions.cpp
     void connectQuestions();
     void signIn(const QUrl &url, QAuthenticator *authenticator, const QString &proxyHost);
-    void permissionRequested(const QUrl &origin, Feature feature);
-    void withdrawPermission(const QUrl &origin, Feature feature, bool deny);
+    // Asks once per site and kind for the run; settle hands the answer to the engine.
+    void askPermission(const QUrl &origin, int kind, const QString &wants, const std::function<void(bool)> &settle);
+    void withdrawPermission(const QPair<QUrl, int> &key, bool deny);
     void denyPendingPermissions();
     void fullScreenRequested(QWebEngineFullScreenRequest request);
     void leaveFullScreen();
@@ -82,8 +84,11 @@ private:
     bool m_closing = false;
     bool m_closeAgreed = false;
 
-    QUrl m_signInCancelled;
-    QHash<QPair<QUrl, int>, QPointer<QObject>> m_permissions;
+    struct PendingPermission {
+        QPointer<QObject> question;
+        std::function<void(bool)> settle;
+    };
+    QHash<QPair<QUrl, int>, PendingPermission> m_permissions;
     QPointer<FullScreenView> m_fullScreen;
 
     struct CertificateFailure {

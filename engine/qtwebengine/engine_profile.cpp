@@ -1,11 +1,42 @@
 #include "engine/qtwebengine/engine_profile.h"
 
 #include "engine/qtwebengine/download_manager.h"
+#include "engine/qtwebengine/engine_version.h"
+#include "engine/qtwebengine/qt_web_engine.h"
 
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QWebEngineProfile>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
 #include <QWebEngineSettings>
 
 namespace {
+// The home page names the engine, and says plainly when its security fixes have stopped.
+QWebEngineScript engineOnHomePage()
+{
+    const EngineVersion::Versions versions = EngineVersion::running();
+    const bool old = EngineVersion::noLongerFixed(versions.securityFixes, QDate::currentDate());
+    const QJsonArray texts{QtWebEngine::homeUrl().toString(), EngineVersion::line(versions),
+                           old ? EngineVersion::notice() : QString()};
+    QWebEngineScript script;
+    script.setName(QStringLiteral("engineOnHomePage"));
+    script.setInjectionPoint(QWebEngineScript::DocumentReady);
+    script.setWorldId(QWebEngineScript::ApplicationWorld);
+    script.setRunsOnSubFrames(false);
+    script.setSourceCode(QStringLiteral(R"((([home, line, notice]) => {
+  const card = document.getElementById('engine');
+  if (location.href !== home || !card) return;
+  document.getElementById('engine-line').textContent = line;
+  const said = document.getElementById('engine-notice');
+  said.textContent = notice;
+  said.hidden = !notice;
+  card.hidden = false;
+})(%1);)")
+                             .arg(QString::fromUtf8(QJsonDocument(texts).toJson(QJsonDocument::Compact))));
+    return script;
+}
+
 QWebEngineProfile *&instance()
 {
     static QWebEngineProfile *profile = nullptr;
@@ -32,6 +63,7 @@ QWebEngineProfile *profile()
         settings->setAttribute(QWebEngineSettings::PluginsEnabled, true);
         settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
         new DownloadManager(p); // every download is answered, or the engine drops it
+        p->scripts()->insert(engineOnHomePage());
         settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true); // asked first, see EnginePage
     }
     return p;

@@ -83,12 +83,3 @@ QString certificateErrorPage(const QUrl &url, const QString &reason, bool overri
                              .arg(host, shown(url), reason.toHtmlEscaped()) +
                          goOn);
 }
-
-QString signInErrorPage(const QUrl &url)
-{
-    return errorPage(QStringLiteral("Sign-in needed"), QStringLiteral("This page needs a sign-in"),
-                     QStringLiteral("<p>The site <b>%1</b> asked for a user name and password, and the sign-in "
-                                    "was cancelled, so <code>%2</code> was not shown.</p>"
-                                    "<p>Press Refresh to be asked again.</p>")
-                         .arg(url.host().toHtmlEscaped(), shown(url)));
-}

@@ -16,5 +16,3 @@ QString noProgramPage(const QUrl &url);
 // In place of a site whose certificate is not trusted: the host and the reason in plain
 // words; when the error may be passed, a link that goes on to the site anyway.
 QString certificateErrorPage(const QUrl &url, const QString &reason, bool overridable);
-// In place of a page whose site asked for a sign-in that the user cancelled.
-QString signInErrorPage(const QUrl &url);

@@ -7,13 +7,50 @@
 #include "engine/qtwebengine/full_screen_view.h"
 
 #include <QAuthenticator>
+#include <QWebEngineProfile>
+#include <QtWebEngineCoreVersion>
+#if QTWEBENGINECORE_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+#include <QWebEnginePermission>
+#endif
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineView>
 
 namespace {
-QString wants(QWebEnginePage::Feature feature)
+// The user's answers for this run, per site and kind of permission, for every window.
+QHash<QPair<QUrl, int>, bool> &answers()
 {
-    switch (feature) {
+    static QHash<QPair<QUrl, int>, bool> remembered;
+    return remembered;
+}
+
+QString siteName(const QUrl &url) { return url.host().isEmpty() ? url.toDisplayString() : url.host(); }
+
+// Qt 6.8 hands each permission request over as an object of its own, and still emits the old
+// signal for the same request: only one of the two may be connected.
+#if QTWEBENGINECORE_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+using Kind = QWebEnginePermission::PermissionType;
+// What the page wants, in plain words; empty for what is refused without asking.
+QString wants(Kind kind)
+{
+    switch (kind) {
+    case Kind::Notifications: return QStringLiteral("show notifications");
+    case Kind::Geolocation: return QStringLiteral("know your location");
+    case Kind::MediaAudioCapture: return QStringLiteral("use your microphone");
+    case Kind::MediaVideoCapture: return QStringLiteral("use your camera");
+    case Kind::MediaAudioVideoCapture: return QStringLiteral("use your camera and microphone");
+    case Kind::MouseLock: return QStringLiteral("lock and hide your mouse pointer");
+    case Kind::DesktopVideoCapture: return QStringLiteral("share your screen");
+    case Kind::DesktopAudioVideoCapture: return QStringLiteral("share your screen and its sound");
+    case Kind::ClipboardReadWrite: return QStringLiteral("read and change what you copied (the clipboard)");
+    case Kind::LocalFontsAccess: return QStringLiteral("see the fonts installed on this computer");
+    default: return QString();
+    }
+}
+#else
+using Kind = QWebEnginePage::Feature;
+QString wants(Kind kind)
+{
+    switch (kind) {
     case QWebEnginePage::Notifications: return QStringLiteral("show notifications");
     case QWebEnginePage::Geolocation: return QStringLiteral("know your location");
     case QWebEnginePage::MediaAudioCapture: return QStringLiteral("use your microphone");
@@ -23,17 +60,9 @@ QString wants(QWebEnginePage::Feature feature)
     case QWebEnginePage::DesktopVideoCapture: return QStringLiteral("share your screen");
     case QWebEnginePage::DesktopAudioVideoCapture: return QStringLiteral("share your screen and its sound");
     }
-    return QStringLiteral("use a feature of this computer");
+    return QString();
 }
-
-// The user's answers for this run, per site and feature, for every window.
-QHash<QPair<QUrl, int>, bool> &answers()
-{
-    static QHash<QPair<QUrl, int>, bool> remembered;
-    return remembered;
-}
-
-QString siteName(const QUrl &url) { return url.host().isEmpty() ? url.toDisplayString() : url.host(); }
+#endif
 } // namespace
 
 void EnginePage::connectQuestions()
@@ -44,9 +73,22 @@ void EnginePage::connectQuestions()
             [this](const QUrl &url, QAuthenticator *authenticator, const QString &proxyHost) {
                 signIn(url, authenticator, proxyHost);
             });
-    connect(this, &QWebEnginePage::featurePermissionRequested, this, &EnginePage::permissionRequested);
+#if QTWEBENGINECORE_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    // The answers live in this run's memory only, ours; the engine keeps none.
+    profile()->setPersistentPermissionsPolicy(QWebEngineProfile::PersistentPermissionsPolicy::AskEveryTime);
+    connect(this, &QWebEnginePage::permissionRequested, this, [this](QWebEnginePermission permission) {
+        askPermission(permission.origin(), int(permission.permissionType()), wants(permission.permissionType()),
+                      [permission](bool allow) { allow ? permission.grant() : permission.deny(); });
+    });
+#else
+    connect(this, &QWebEnginePage::featurePermissionRequested, this, [this](const QUrl &origin, Kind kind) {
+        askPermission(origin, int(kind), wants(kind), [this, origin, kind](bool allow) {
+            setFeaturePermission(origin, kind, allow ? PermissionGrantedByUser : PermissionDeniedByUser);
+        });
+    });
     connect(this, &QWebEnginePage::featurePermissionRequestCanceled, this,
-            [this](const QUrl &origin, Feature feature) { withdrawPermission(origin, feature, false); });
+            [this](const QUrl &origin, Kind kind) { withdrawPermission(qMakePair(origin, int(kind)), false); });
+#endif
     connect(this, &QWebEnginePage::fullScreenRequested, this, &EnginePage::fullScreenRequested);
     connect(this, &QWebEnginePage::certificateError, this, &EnginePage::certificateRefused);
 }
@@ -54,9 +96,6 @@ void EnginePage::connectQuestions()
 void EnginePage::signIn(const QUrl &url, QAuthenticator *authenticator, const QString &proxyHost)
 {
     // The engine keeps what was given in the profile's memory for the rest of the run.
-    // Left empty, the engine asks again at once; a cancelled sign-in stays cancelled for this load.
-    if (m_signInCancelled == url)
-        return;
     const SignInRequest request{proxyHost.isEmpty() ? siteName(url) : proxyHost, authenticator->realm(),
                                 !proxyHost.isEmpty()};
     std::optional<Credentials> credentials;
@@ -66,46 +105,53 @@ void EnginePage::signIn(const QUrl &url, QAuthenticator *authenticator, const QS
         credentials.reset();
     }
     if (!credentials) {
-        m_signInCancelled = url; // the engine's own page would say the site cannot be reached
+        // A null authenticator cancels: the server's own page shows. One left as it came
+        // would send empty credentials, and the engine would ask again and again.
+        *authenticator = QAuthenticator();
         return;
     }
     authenticator->setUser(credentials->user);
     authenticator->setPassword(credentials->password);
 }
 
-void EnginePage::permissionRequested(const QUrl &origin, Feature feature)
+void EnginePage::askPermission(const QUrl &origin, int kind, const QString &wants,
+                               const std::function<void(bool)> &settle)
 {
-    const QPair<QUrl, int> key(origin, int(feature));
-    if (const auto known = answers().constFind(key); known != answers().constEnd()) {
-        setFeaturePermission(origin, feature, *known ? PermissionGrantedByUser : PermissionDeniedByUser);
+    const QPair<QUrl, int> key(origin, kind);
+    if (wants.isEmpty()) {
+        settle(false); // a kind we cannot put in plain words is never granted
         return;
     }
-    if (m_permissions.value(key))
+    if (const auto known = answers().constFind(key); known != answers().constEnd()) {
+        settle(*known);
+        return;
+    }
+    if (m_permissions.value(key).question)
         return; // already asked, not yet answered
     auto *pending = new QObject(this);
-    m_permissions.insert(key, pending);
+    m_permissions.insert(key, {pending, settle});
     QPointer<QObject> open(pending);
-    auto answer = [this, open, origin, feature, key](bool allow) {
+    auto answer = [this, open, key, settle](bool allow) {
         if (!open)
             return; // withdrawn: the page has gone on without it
         answers().insert(key, allow);
-        setFeaturePermission(origin, feature, allow ? PermissionGrantedByUser : PermissionDeniedByUser);
+        settle(allow);
         m_permissions.remove(key);
         delete open.data();
     };
     try {
-        EngineHost::askPermission()(pageArea(), PermissionQuestion{siteName(origin), wants(feature)}, pending, answer);
+        EngineHost::askPermission()(pageArea(), PermissionQuestion{siteName(origin), wants}, pending, answer);
     } catch (...) {
         answer(false);
     }
 }
 
-void EnginePage::withdrawPermission(const QUrl &origin, Feature feature, bool deny)
+void EnginePage::withdrawPermission(const QPair<QUrl, int> &key, bool deny)
 {
-    QPointer<QObject> pending = m_permissions.take(qMakePair(origin, int(feature)));
-    if (deny)
-        setFeaturePermission(origin, feature, PermissionDeniedByUser);
-    delete pending.data();
+    const PendingPermission pending = m_permissions.take(key);
+    if (deny && pending.settle)
+        pending.settle(false);
+    delete pending.question.data();
 }
 
 void EnginePage::denyPendingPermissions()
@@ -113,7 +159,7 @@ void EnginePage::denyPendingPermissions()
     // A question nobody answered before the page moved on is a no.
     const auto keys = m_permissions.keys();
     for (const auto &key : keys)
-        withdrawPermission(key.first, Feature(key.second), true);
+        withdrawPermission(key, true);
 }
 
 void EnginePage::fullScreenRequested(QWebEngineFullScreenRequest request)
