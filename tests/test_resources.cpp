@@ -243,7 +243,7 @@ private Q_SLOTS:
         QCOMPARE(home.value(0).toBool(), false);
         QCOMPARE(home.value(1).toString(), EngineVersion::line(versions));
         const bool old = EngineVersion::noLongerFixed(versions.securityFixes, QDate::currentDate());
-        QCOMPARE(home.value(2).toString(), old ? EngineVersion::notice() : QString());
+        QCOMPARE(home.value(2).toString(), old ? EngineVersion::notice(versions) : QString());
         qInfo("%s%s", qPrintable(home.value(1).toString()), old ? ": no longer fixed" : "");
 
         loaded.clear();

@@ -107,6 +107,9 @@ private Q_SLOTS:
         QCOMPARE(EngineVersion::line({"6.8.2", "122.0.6261.171", "132.0.6834.111"}),
                  QStringLiteral("Qt WebEngine 6.8.2 (Chromium 122.0.6261.171, security fixes to 132.0.6834.111)"));
         QVERIFY(EngineVersion::firstStable(122) < EngineVersion::firstStable(123));
+        // Debian 13 is offered only to an engine older than its own.
+        QVERIFY(EngineVersion::notice({"6.4.2", "102.0", "108.0"}).contains(QLatin1String("Debian 13")));
+        QVERIFY(!EngineVersion::notice({"6.8.2", "122.0", "132.0"}).contains(QLatin1String("Debian")));
     }
 };
 

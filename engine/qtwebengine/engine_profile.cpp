@@ -18,7 +18,7 @@ QWebEngineScript engineOnHomePage()
     const EngineVersion::Versions versions = EngineVersion::running();
     const bool old = EngineVersion::noLongerFixed(versions.securityFixes, QDate::currentDate());
     const QJsonArray texts{QtWebEngine::homeUrl().toString(), EngineVersion::line(versions),
-                           old ? EngineVersion::notice() : QString()};
+                           old ? EngineVersion::notice(versions) : QString()};
     QWebEngineScript script;
     script.setName(QStringLiteral("engineOnHomePage"));
     script.setInjectionPoint(QWebEngineScript::DocumentReady);

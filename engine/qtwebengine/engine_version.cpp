@@ -1,5 +1,6 @@
 #include "engine/qtwebengine/engine_version.h"
 
+#include <QVersionNumber>
 #include <QtWebEngineCore/qtwebenginecoreglobal.h>
 
 namespace {
@@ -56,11 +57,14 @@ bool noLongerFixed(const QString &securityFixes, QDate today)
     return released.isValid() && today.isValid() && released.addYears(1) < today;
 }
 
-QString notice()
+QString notice(const Versions &versions)
 {
+    // Debian 13 is the way out only for an engine older than the one it carries.
+    const bool olderThanDebian13 = QVersionNumber::fromString(versions.qtWebEngine) < QVersionNumber(6, 8);
     return QStringLiteral("This system's web engine no longer receives security fixes. It is fine for pages you "
-                          "trust, but be careful with the rest of the web. Newer releases of the system (Debian 13 "
-                          "or later) carry a newer engine.");
+                          "trust, but be careful with the rest of the web. ")
+        + (olderThanDebian13 ? QStringLiteral("Newer releases of the system (Debian 13 or later) carry a newer engine.")
+                             : QStringLiteral("Newer releases of the system carry a newer engine."));
 }
 
 } // namespace EngineVersion

@@ -23,5 +23,5 @@ QDate firstStable(int chromiumMajor);
 // unreadable level is never called old.
 bool noLongerFixed(const QString &securityFixes, QDate today);
 // The home page's plain words for an engine that no longer gets security fixes.
-QString notice();
+QString notice(const Versions &versions);
 } // namespace EngineVersion
