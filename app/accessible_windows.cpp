@@ -9,8 +9,8 @@
 namespace {
 bool metOnScreen(QWindow *window)
 {
-    // Qt skips these two kinds itself.
-    if (window->type() == Qt::Popup || window->type() == Qt::Desktop)
+    // Qt skips these itself.
+    if (window->type() == Qt::Popup)
         return false;
     // Never created on the display: a window only in name, such as Qt Quick's off-screen one.
     if (!window->handle())

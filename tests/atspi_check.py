@@ -46,6 +46,11 @@ def start_accessibility_bus():
     subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply",
                     "/org/a11y/bus", "org.a11y.Bus.GetAddress"],
                    check=True, stdout=subprocess.DEVNULL)
+    # A screen reader says so on the bus when it starts, as Orca does.
+    subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply", "/org/a11y/bus",
+                    "org.freedesktop.DBus.Properties.Set", "string:org.a11y.Status",
+                    "string:IsEnabled", "variant:boolean:true"],
+                   check=False, stdout=subprocess.DEVNULL)
 
 
 def key(*keys):

@@ -5,7 +5,11 @@
 #include "engine/qtwebengine/qt_web_engine.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
 #include <QLoggingCategory>
+#include <QtWebEngineCoreVersion>
 #include <cstdio>
 #include <unistd.h>
 
@@ -30,7 +34,37 @@ void prepareProcess()
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
 }
 
-void prepareApplication() { WebEngines::factory().set(&QtWebEngine::create); }
+#if QTWEBENGINECORE_VERSION >= QT_VERSION_CHECK(6, 9, 0)
+namespace {
+// Whether a screen reader (or another assistive technology) runs on this desktop: it says so
+// on the accessibility bus when it starts, as Orca does.
+bool assistiveTechnologyRuns()
+{
+    QDBusMessage get = QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
+                                                      QStringLiteral("Get"));
+    for (const char *property : {"ScreenReaderEnabled", "IsEnabled"}) {
+        get.setArguments({QStringLiteral("org.a11y.Status"), QString::fromLatin1(property)});
+        const QDBusMessage reply = QDBusConnection::sessionBus().call(get, QDBus::Block, 500);
+        if (reply.type() == QDBusMessage::ReplyMessage
+            && reply.arguments().value(0).value<QDBusVariant>().variant().toBool())
+            return true;
+    }
+    return false;
+}
+} // namespace
+#endif
+
+void prepareApplication()
+{
+    WebEngines::factory().set(&QtWebEngine::create);
+#if QTWEBENGINECORE_VERSION >= QT_VERSION_CHECK(6, 9, 0)
+    // Newer engines no longer build the page's tree for a screen reader that was already
+    // running when the program started; it is asked for then, and only then.
+    if (assistiveTechnologyRuns())
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", qgetenv("QTWEBENGINE_CHROMIUM_FLAGS") + " --force-renderer-accessibility");
+#endif
+}
 
 void shutdown()
 {
