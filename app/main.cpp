@@ -9,7 +9,6 @@
 #include "app/warm_start.h"
 #include "app/program.h"
 
-#include <QPointer>
 
 namespace {
 QtMessageHandler defaultHandler = nullptr;
@@ -51,12 +50,6 @@ int main(int argc, char **argv)
     WarmStart::begin(&app);
     const int status = QApplication::exec();
 
-    // Pages go before the profile that holds them.
-    QList<QPointer<QWidget>> windows;
-    for (QWidget *window : QApplication::topLevelWidgets())
-        windows.append(window);
-    for (const QPointer<QWidget> &window : windows)
-        delete window.data();
-    Program::shutdown();
+    Program::end();
     return status;
 }

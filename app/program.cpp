@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QFont>
 #include <QIcon>
+#include <QPointer>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -84,6 +85,16 @@ void shutdown()
     Environment::shutdown();
     delete settingsFolder();
     settingsFolder() = nullptr;
+}
+
+void end()
+{
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        windows.append(window);
+    for (const QPointer<QWidget> &window : windows)
+        delete window.data();
+    shutdown();
 }
 
 } // namespace Program

@@ -11,4 +11,6 @@ void prepareProcess();
 void prepareApplication(QApplication &app);
 // After the event loop: what the engine still holds is released, pages before their profile.
 void shutdown();
+// Deletes every window left, pages before the profile that holds them, then shuts down.
+void end();
 } // namespace Program

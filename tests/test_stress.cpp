@@ -420,12 +420,7 @@ int drive(int argc, char **argv, quint32 seed, int steps)
             shown += widget->isVisible();
         faults = user.faults();
     }
-    QList<QPointer<QWidget>> left;
-    for (QWidget *window : QApplication::topLevelWidgets())
-        left.append(window);
-    for (const QPointer<QWidget> &window : left)
-        delete window.data();
-    Program::shutdown();
+    Program::end();
     for (const QString &fault : faults)
         std::printf("FAULT %s\n", qPrintable(fault));
     std::printf("windows still shown at the end: %d\n", shown);
