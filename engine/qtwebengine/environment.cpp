@@ -23,8 +23,11 @@ void prepareProcess()
         std::fputs("quillon: running as root, so the web engine's sandbox is off\n", stderr);
     }
     // Chromium's own diagnostics (GPU set-up on virtual displays and the like) are not for
-    // the user's terminal; fatal errors still show.
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", "--log-level=3");
+    // the user's terminal; fatal errors still show. What the user or a packager put in the
+    // engine's flags (a proxy, a scale factor, a feature switch) is kept and comes after ours,
+    // so a switch of theirs that names the same setting wins.
+    const QByteArray theirs = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").trimmed();
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", theirs.isEmpty() ? QByteArray("--log-level=3") : "--log-level=3 " + theirs);
     // Without this, Qt WebEngine 6.4 never gives a screen reader the page's contents (later
     // versions do by default). The engine still builds that tree only while assistive
     // technology is active, so nobody else pays for it.
