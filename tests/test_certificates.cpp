@@ -228,6 +228,7 @@ private Q_SLOTS:
         const int entries = page->history()->count();
         const int secureConnections = secure->connections();
         QSignalSpy done(window->WebBrowser1, &WebEngine::DownloadComplete);
+        QSignalSpy titles(window->WebBrowser1, &WebEngine::TitleChange);
 
         type(window, typed);
         QVERIFY(done.wait(20000));
@@ -236,6 +237,8 @@ private Q_SLOTS:
         // Once, whole; and no page or history entry of the failed attempt.
         QCOMPARE(done.count(), 1);
         QCOMPARE(page->history()->count(), entries + 1);
+        for (const QList<QVariant> &shown : titles)
+            QVERIFY(shown.value(0).toString() != QStringLiteral("Certificate not trusted"));
         QCOMPARE(window->ComboURL->itemText(0), address);
         QCOMPARE(window->StatusBar1->panelText().contains(QStringLiteral("no secure version")), fellBack);
         if (!address.startsWith(QStringLiteral("https")) && !fellBack)
