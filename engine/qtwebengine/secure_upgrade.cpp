@@ -86,7 +86,10 @@ SecureUpgrade::Outcome SecureUpgrade::loadEnded(const QWebEngineLoadingInfo &inf
             fallBack();
             return Outcome::FellBack;
         }
-        settle();
+        if (info.status() == QWebEngineLoadingInfo::LoadSucceededStatus || committed())
+            settle();
+        else
+            setState(State::Idle); // stopped before any answer
         return Outcome::None;
     case State::FallingBack:
         setState(State::Idle);
