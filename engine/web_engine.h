@@ -84,8 +84,9 @@ Q_SIGNALS:
     void ProgressChange(int progress, int progressMax);
     void TitleChange(const QString &text);
     void NavigateComplete2(QObject *pDisp, const QString &URL);
-    // Not one of the six: a file this page saved or downloaded is done (or failed); the text
-    // says which, in plain words, for the window's status bar.
+    // Not one of the six: a file this page saved or downloaded is done (or failed), or a typed
+    // address came over http as its site has no secure version; the text says which, in plain
+    // words, for the window's status bar.
     void FileNotice(const QString &text);
     // The page agreed to close, or asked to close the window it was opened in.
     void CloseRequested();

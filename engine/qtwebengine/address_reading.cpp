@@ -4,6 +4,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHostAddress>
 #include <QRegularExpression>
 
 namespace {
@@ -77,6 +78,27 @@ AddressReading withScheme(const QString &text, const QString &scheme)
     return url.isValid() ? result(AddressReading::Desktop, url) : result(AddressReading::Malformed);
 }
 
+// Hosts that may have a secure version worth trying first: a public-looking name (a dot, not
+// localhost, not an IP address) on the web's own ports.
+bool triesSecureFirst(const QUrl &plain)
+{
+    const QString host = plain.host();
+    const int port = plain.port();
+    return (port == -1 || port == 80 || port == 443) && host.contains(QLatin1Char('.')) &&
+           !host.endsWith(QLatin1String(".localhost")) && QHostAddress(host).isNull();
+}
+
+AddressReading secureFirst(const AddressReading &plain)
+{
+    if (plain.kind != AddressReading::Load || !triesSecureFirst(plain.url))
+        return plain;
+    AddressReading reading = plain;
+    reading.url.setScheme(QStringLiteral("https"));
+    reading.url.setPort(-1); // 80 is http's; 443 is https's own
+    reading.fallback = plain.url;
+    return reading;
+}
+
 QUrl searchFor(const QString &words, bool online)
 {
     QUrl url = QtWebEngine::searchUrl();
@@ -107,7 +129,10 @@ AddressReading AddressReading::read(const QString &typed, const QString &current
     if (relative.exists())
         return result(Load, QUrl::fromLocalFile(QDir::cleanPath(relative.absoluteFilePath())));
 
-    if (looksLikeHost(text))
-        return loadOrMalformed(QUrl(QStringLiteral("http://") + text, QUrl::TolerantMode));
+    if (looksLikeHost(text)) {
+        const AddressReading plain = loadOrMalformed(QUrl(QStringLiteral("http://") + text, QUrl::TolerantMode));
+        // Offline nothing goes out either way: the page says so for the address as typed.
+        return online ? secureFirst(plain) : plain;
+    }
     return result(Load, searchFor(text, online));
 }

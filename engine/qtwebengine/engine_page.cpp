@@ -5,6 +5,7 @@
 #include "engine/qtwebengine/full_screen_view.h"
 #include "engine/qtwebengine/qt_web_engine.h"
 #include "engine/qtwebengine/request_policy.h"
+#include "engine/qtwebengine/secure_upgrade.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -21,7 +22,8 @@ constexpr int closeAnswerMs = 3000;
 } // namespace
 
 EnginePage::EnginePage(QtWebEngine *engine, QWidget *view)
-    : QWebEnginePage(EngineProfile::profile(), view), m_engine(engine), m_requests(new RequestPolicy(this))
+    : QWebEnginePage(EngineProfile::profile(), view), m_engine(engine), m_requests(new RequestPolicy(this)),
+      m_upgrade(new SecureUpgrade(this))
 {
     setUrlRequestInterceptor(m_requests);
     connect(this, &QWebEnginePage::newWindowRequested, this, &EnginePage::openNewWindow);
@@ -176,6 +178,7 @@ bool EnginePage::acceptNavigationRequest(const QUrl &url, NavigationType type, b
         return false;
     }
     if (isMainFrame) {
+        m_upgrade->navigating(url, type == NavigationTypeTyped, type == NavigationTypeRedirect);
         // A new page starts with a clean slate of dialogs.
         m_dialogsStopped = false;
         m_dialogsInARow = 0;

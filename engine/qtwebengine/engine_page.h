@@ -18,6 +18,7 @@ class QWebEngineFullScreenRequest;
 class QWebEngineNewWindowRequest;
 class QtWebEngine;
 class RequestPolicy;
+class SecureUpgrade;
 
 class EnginePage : public QWebEnginePage {
     Q_OBJECT
@@ -29,6 +30,8 @@ public:
     ~EnginePage() override;
 
     RequestPolicy *requests() const { return m_requests; }
+    // Typed host names: https first, http when that fails.
+    SecureUpgrade *upgrade() const { return m_upgrade; }
 
     // Shows one of the engine's own pages in place of url; Refresh then loads url again.
     void showErrorPage(const QString &html, const QUrl &url);
@@ -71,6 +74,7 @@ private:
 
     QtWebEngine *m_engine;
     RequestPolicy *m_requests;
+    SecureUpgrade *m_upgrade;
 
     // Our own error page: the address it stands for, while shown.
     QUrl m_errorFor;

@@ -4,6 +4,7 @@
 #include "engine/qtwebengine/engine_page.h"
 
 #include "engine/qtwebengine/error_pages.h"
+#include "engine/qtwebengine/secure_upgrade.h"
 
 #include <QSet>
 #include <QWebEngineCertificateError>
@@ -44,8 +45,9 @@ void EnginePage::certificateRefused(const QWebEngineCertificateError &error)
         answer.acceptCertificate();
         return;
     }
-    // Our own page's icon request to the same host must not replace what the page says.
-    if (!m_errorFor.isValid())
+    // Our own page's icon request to the same host must not replace what the page says; a
+    // typed host tried over https falls back to http instead of saying anything.
+    if (!m_errorFor.isValid() && !m_upgrade->trying())
         m_certificate = {error.url(), reason(error.type()), error.isOverridable()};
     answer.rejectCertificate();
 }

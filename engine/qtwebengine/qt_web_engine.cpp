@@ -8,12 +8,14 @@
 #include "engine/qtwebengine/page_commands.h"
 #include "engine/qtwebengine/page_find.h"
 #include "engine/qtwebengine/page_menu.h"
+#include "engine/qtwebengine/secure_upgrade.h"
 #include "engine/qtwebengine/shown_document.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QPointer>
 #include <QWebEngineHistory>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
@@ -63,22 +65,35 @@ void QtWebEngine::connectPage()
     });
     connect(m_page, &QWebEnginePage::loadProgress, this,
             [this](int progress) { Q_EMIT ProgressChange(progress, 100); });
-    connect(m_page, &QWebEnginePage::loadFinished, this, &QtWebEngine::pageLoaded);
+    connect(m_page, &QWebEnginePage::loadingChanged, this, [this](const QWebEngineLoadingInfo &info) {
+        if (info.status() != QWebEngineLoadingInfo::LoadStartedStatus)
+            pageLoaded(info);
+    });
     connect(m_page, &QWebEnginePage::renderProcessTerminated, this, &QtWebEngine::rendererGone);
     connect(m_page, &QWebEnginePage::titleChanged, this,
             [this](const QString &title) { Q_EMIT TitleChange(title); });
     connect(m_page, &QWebEnginePage::printRequested, this, &QtWebEngine::printRequested);
-    connect(m_page, &QWebEnginePage::urlChanged, this,
-            [this](const QUrl &url) { Q_EMIT NavigateComplete2(this, url.toString()); });
+    // An https address tried for a typed host is shown only once the site answers over it.
+    connect(m_page, &QWebEnginePage::urlChanged, this, [this](const QUrl &url) {
+        if (!m_page->upgrade()->trying())
+            Q_EMIT NavigateComplete2(this, url.toString());
+    });
+    connect(m_page->upgrade(), &SecureUpgrade::answered, this,
+            [this] { Q_EMIT NavigateComplete2(this, m_page->url().toString()); });
 }
 
-void QtWebEngine::pageLoaded(bool ok)
+void QtWebEngine::pageLoaded(const QWebEngineLoadingInfo &info)
 {
+    const SecureUpgrade::Outcome upgrade = m_page->upgrade()->loadEnded(info);
+    if (upgrade == SecureUpgrade::Outcome::FellBack)
+        return; // still loading: the same address over http
     m_busy = false;
     Q_EMIT DownloadComplete();
+    if (upgrade == SecureUpgrade::Outcome::CameOverHttp)
+        Q_EMIT FileNotice(m_page->upgrade()->notice());
     // Offline, the engine's generic "blocked" page would not say why.
     const QUrl url = m_page->requestedUrl();
-    if (!ok && Offline() && RequestPolicy::needsNetwork(url))
+    if (info.status() != QWebEngineLoadingInfo::LoadSucceededStatus && Offline() && RequestPolicy::needsNetwork(url))
         m_page->showErrorPage(offlineErrorPage(url), url);
 }
 
@@ -97,8 +112,14 @@ void QtWebEngine::rendererGone()
 void QtWebEngine::Navigate(const QString &address)
 {
     const AddressReading reading = AddressReading::read(address, QDir::currentPath(), !Offline());
+    m_page->upgrade()->cancel();
     switch (reading.kind) {
-    case AddressReading::Load: m_page->load(reading.url); return;
+    case AddressReading::Load:
+        if (reading.fallback.isValid())
+            m_page->upgrade()->load(reading.url, reading.fallback);
+        else
+            m_page->load(reading.url);
+        return;
     case AddressReading::Desktop:
         if (!QDesktopServices::openUrl(reading.url))
             m_page->setHtml(noProgramPage(reading.url), QUrl(QStringLiteral("about:blank")));
@@ -115,6 +136,7 @@ void QtWebEngine::GoBack()
 {
     if (!m_page->history()->canGoBack())
         throw PlatformError(QStringLiteral("There is no previous page"));
+    m_page->upgrade()->cancel();
     m_page->history()->back();
 }
 
@@ -122,13 +144,31 @@ void QtWebEngine::GoForward()
 {
     if (!m_page->history()->canGoForward())
         throw PlatformError(QStringLiteral("There is no next page"));
+    m_page->upgrade()->cancel();
     m_page->history()->forward();
 }
 
-void QtWebEngine::GoHome() { m_page->load(homeUrl()); }
-void QtWebEngine::GoSearch() { m_page->load(searchUrl()); }
+// Each of the user's own navigations (and Stop) ends an https attempt first, so that its
+// failures show as usual.
+void QtWebEngine::GoHome()
+{
+    m_page->upgrade()->cancel();
+    m_page->load(homeUrl());
+}
+
+void QtWebEngine::GoSearch()
+{
+    m_page->upgrade()->cancel();
+    m_page->load(searchUrl());
+}
+
 bool QtWebEngine::RequestClose() { return m_page->requestClose(); }
-void QtWebEngine::Stop() { m_page->triggerAction(QWebEnginePage::Stop); }
+
+void QtWebEngine::Stop()
+{
+    m_page->upgrade()->cancel();
+    m_page->triggerAction(QWebEnginePage::Stop);
+}
 
 WebEngine *QtWebEngine::create(QWidget *parent) { return new QtWebEngine(parent); }
 
@@ -140,7 +180,10 @@ void QtWebEngine::ExecWB(ExecCommand commandId, int option)
     case ExecCommand::Copy: m_page->triggerAction(QWebEnginePage::Copy); return;
     case ExecCommand::Paste: m_page->triggerAction(QWebEnginePage::Paste); return;
     case ExecCommand::SelectAll: m_page->triggerAction(QWebEnginePage::SelectAll); return;
-    case ExecCommand::Refresh: m_page->reload(); return;
+    case ExecCommand::Refresh:
+        m_page->upgrade()->cancel();
+        m_page->reload();
+        return;
     case ExecCommand::Save:
     case ExecCommand::SaveAs:
     case ExecCommand::Print:

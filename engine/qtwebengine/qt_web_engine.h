@@ -9,6 +9,7 @@ class EnginePage;
 class PageCommands;
 class PageFind;
 class RequestPolicy;
+class QWebEngineLoadingInfo;
 class QWebEnginePage;
 class QWebEngineView;
 
@@ -58,7 +59,7 @@ private:
     friend class EnginePage;
     QWebEnginePage *createWindow();
     void connectPage();
-    void pageLoaded(bool ok);
+    void pageLoaded(const QWebEngineLoadingInfo &info);
     void rendererGone();
     // Save, save as, print and print preview, for a web page or a document the engine shows.
     void execOnDocument(ExecCommand commandId);

@@ -43,8 +43,10 @@ public:
         return tls;
     }
 
-    // With a TLS configuration (certificate and key) it speaks HTTPS.
-    explicit LoopbackHttpServer(QObject *parent = nullptr, const QSslConfiguration *tls = nullptr)
+    // With a TLS configuration (certificate and key) it speaks HTTPS. Any free port on
+    // 127.0.0.1 unless told which loopback address and port.
+    explicit LoopbackHttpServer(QObject *parent = nullptr, const QSslConfiguration *tls = nullptr,
+                                const QHostAddress &address = QHostAddress::LocalHost, quint16 port = 0)
         : QObject(parent), m_tls(tls != nullptr)
     {
         if (tls) {
@@ -54,7 +56,7 @@ public:
         } else {
             m_server = new QTcpServer(this);
         }
-        m_server->listen(QHostAddress::LocalHost, 0);
+        m_server->listen(address, port);
         // Counted when accepted, also when the secure handshake is then refused.
         connect(m_server, &QTcpServer::newConnection, this, [this] { ++m_connections; });
         // Ready once a secure connection has finished its handshake.
