@@ -2,6 +2,10 @@
 
 #include "engine/qtwebengine/engine_version.h"
 
+// Generated from the manual page's source (packaging/manual/quillon.1.txt), so that the
+// page and the help say the same.
+#include "command_line_help.h"
+
 #include <cstdio>
 
 namespace CommandLine {
@@ -27,16 +31,7 @@ Parsed parse(const QStringList &arguments)
 
 QString helpText()
 {
-    return QStringLiteral(
-        "Usage: quillon [ADDRESS...]\n"
-        "Quillon's Browser, a small web browser.\n"
-        "\n"
-        "With no address, the browser opens on its home page. Each ADDRESS (a web address,\n"
-        "a host name, a file path or words to search for) opens as if typed into the address\n"
-        "box and GO pressed: the first in the first window, each further one in a new window.\n"
-        "\n"
-        "  -h, --help     show this help and exit\n"
-        "  -v, --version  show the version and exit\n");
+    return QString::fromUtf8(quillonHelpText);
 }
 
 QString versionText()

@@ -1,12 +1,47 @@
 # Installation (GNU directories) and the Debian package built by CPack.
 
 include(GNUInstallDirs)
+include(${CMAKE_CURRENT_SOURCE_DIR}/packaging/manual/manual.cmake)
+
+# The release's date, from the newest entry of the changelog: the manual pages carry it.
+file(STRINGS packaging/debian/changelog QUILLON_RELEASE_LINE REGEX "^ -- " LIMIT_COUNT 1)
+if(NOT QUILLON_RELEASE_LINE MATCHES ">  [A-Z][a-z][a-z], ([0-9][0-9]) ([A-Z][a-z][a-z]) ([0-9]+) ")
+  message(FATAL_ERROR "packaging/debian/changelog: no date in its newest entry")
+endif()
+set(QUILLON_MONTHS Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+list(FIND QUILLON_MONTHS ${CMAKE_MATCH_2} QUILLON_MONTH)
+math(EXPR QUILLON_MONTH "${QUILLON_MONTH} + 1" OUTPUT_FORMAT DECIMAL)
+if(QUILLON_MONTH LESS 10)
+  set(QUILLON_MONTH 0${QUILLON_MONTH})
+endif()
+set(QUILLON_RELEASE_DATE ${CMAKE_MATCH_3}-${QUILLON_MONTH}-${CMAKE_MATCH_1})
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/packaging/debian/changelog)
+
+# The manual pages and --help, each from its one source in packaging/manual.
+set(QUILLON_MANUAL_DIR ${CMAKE_CURRENT_BINARY_DIR}/manual)
+foreach(page quillon.1 quillon-sysinfo.1)
+  quillon_manual_page(${CMAKE_CURRENT_SOURCE_DIR}/packaging/manual/${page}.txt ${QUILLON_MANUAL_DIR}/${page}.gz
+                      ${PROJECT_VERSION} ${QUILLON_RELEASE_DATE})
+  install(FILES ${QUILLON_MANUAL_DIR}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endforeach()
+quillon_manual_help(${CMAKE_CURRENT_SOURCE_DIR}/packaging/manual/quillon.1.txt ${QUILLON_MANUAL_DIR}/command_line_help.h)
+target_sources(quillon_app PRIVATE ${QUILLON_MANUAL_DIR}/command_line_help.h)
+set_source_files_properties(${QUILLON_MANUAL_DIR}/command_line_help.h PROPERTIES SKIP_AUTOGEN ON)
+target_include_directories(quillon_app PRIVATE ${QUILLON_MANUAL_DIR})
 
 # The About dialog looks for the system-information program beside the browser: same folder.
-install(TARGETS quillon RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-if(TARGET quillon-sysinfo)
-  install(TARGETS quillon-sysinfo RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
+# Both are linked as Debian links its programs (a read-only relocation table, bound at start),
+# and stripped as Debian strips them: nothing is left of the compiler's notes.
+foreach(program quillon quillon-sysinfo)
+  if(TARGET ${program})
+    target_link_options(${program} PRIVATE LINKER:-z,relro LINKER:-z,now)
+    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_STRIP}\" --remove-section=.comment --remove-section=.note
+                              \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\")
+    endif()")
+  endif()
+endforeach()
 
 install(FILES packaging/quillon.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/com.example.quillon.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
@@ -35,7 +70,10 @@ foreach(size 48 64 128 256)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME quillon.png)
 endforeach()
 
-install(FILES README.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES README.md packaging/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# A native package's changelog, compressed as Debian's tools do (no name or time stamp in it).
+quillon_manual_gzip(${CMAKE_CURRENT_SOURCE_DIR}/packaging/debian/changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
 # ---- Debian package ----
 set(CPACK_GENERATOR DEB)
@@ -44,10 +82,12 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Tarvel Communications")
 set(CPACK_PACKAGE_CONTACT "Quillon <quillon@example.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small web browser that keeps nothing between runs")
+# Debian shows each line of the long description after one blank: at most 79 characters each.
 set(CPACK_PACKAGE_DESCRIPTION
-  "Quillon's Browser is a small desktop web browser for one user: menus, a toolbar, an
-address box with a list of the addresses visited, a status bar and two animated banners
-around the Qt WebEngine (Chromium) engine. It keeps no settings, history or favourites.")
+  "Quillon's Browser is a small desktop web browser for one user: menus, a
+toolbar, an address box with a list of the addresses visited, a status bar
+and two animated banners around the Qt WebEngine (Chromium) engine. It keeps
+no settings, history or favourites.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -59,5 +99,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, fonts-liberation2")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-urw-base35")
+# "something that can browse HTML files", as Debian's other graphical browsers provide it. The
+# maintainer scripts offer the program for x-www-browser only (see packaging/debian/postinst).
 set(CPACK_DEBIAN_PACKAGE_PROVIDES "www-browser")
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+  ${CMAKE_CURRENT_SOURCE_DIR}/packaging/debian/postinst ${CMAKE_CURRENT_SOURCE_DIR}/packaging/debian/prerm)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

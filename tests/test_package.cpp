@@ -1,7 +1,9 @@
 // What `cmake --install` and CPack deliver: the programs side by side, a desktop entry and
-// AppStream data that Debian's validators accept, the icon at its theme sizes, and a .deb whose
-// dependencies were found from the programs' libraries. (tools/check_package.sh goes further:
-// it installs the .deb on a fresh Debian root and starts it there.)
+// AppStream data that Debian's validators accept, the icon at its theme sizes, manual pages
+// that say what --help and the README say, and a .deb that lintian accepts, whose
+// dependencies were found from the programs' libraries and whose scripts offer the browser
+// for x-www-browser. (tools/check_package.sh goes further: it installs the .deb on a fresh
+// Debian root, opens a page there through sensible-browser, then removes and purges it.)
 
 #include "support/test_main.h"
 
@@ -9,6 +11,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace {
@@ -18,9 +21,11 @@ struct Run {
     QString output;
 };
 
-Run run(const QString &program, const QStringList &arguments)
+Run run(const QString &program, const QStringList &arguments,
+        const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
 {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
     Run result;
@@ -47,6 +52,35 @@ QMap<QString, QString> desktopKeys(const QString &path)
     return keys;
 }
 
+// The options that --help lists ("-h", "--help", ...), without "--", which ends them.
+QStringList helpOptions(const QString &help)
+{
+    QStringList options;
+    for (const QString &line : help.split(QLatin1Char('\n'))) {
+        if (!line.startsWith(QLatin1String("  -")))
+            continue;
+        const QString terms = line.trimmed().section(QLatin1String("  "), 0, 0);
+        for (const QString &term : terms.split(QLatin1String(", ")))
+            if (term != QLatin1String("--"))
+                options << term;
+    }
+    return options;
+}
+
+// The text of a README section: from its heading to the next heading of any level.
+QString readmeSection(const QString &heading)
+{
+    QFile file(QStringLiteral(QUILLON_SOURCE_DIR "/README.md"));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    const QString text = QString::fromUtf8(file.readAll());
+    const qsizetype start = text.indexOf(QLatin1Char('\n') + heading + QLatin1Char('\n'));
+    if (start < 0)
+        return {};
+    const qsizetype end = text.indexOf(QLatin1String("\n#"), start + heading.size() + 1);
+    return text.mid(start, end < 0 ? -1 : end - start);
+}
+
 } // namespace
 
 class PackageTest : public QObject {
@@ -58,11 +92,15 @@ private Q_SLOTS:
     void desktopEntry();
     void metainfo();
     void iconSizes();
+    void manualPages();
     void debianPackage();
+    void lintianAccepts();
+    void browserAlternative();
 
 private:
     QTemporaryDir m_dir;
     QString m_prefix;
+    QString m_deb;
 };
 
 void PackageTest::initTestCase()
@@ -135,6 +173,7 @@ void PackageTest::debianPackage()
     const QStringList debs = QDir(out).entryList({QStringLiteral("quillon_*.deb")});
     QCOMPARE(debs.size(), 1);
     const QString deb = QDir(out).filePath(debs.first());
+    m_deb = deb;
 
     const Run depends = run(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), deb, QStringLiteral("Depends")});
     QCOMPARE(depends.code, 0);
@@ -144,11 +183,122 @@ void PackageTest::debianPackage()
                                 "fonts-dejavu-core"})
         QVERIFY2(depends.output.contains(QString::fromLatin1(package)), qPrintable(depends.output));
 
-    const Run contents = run(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), deb});
-    for (const char *file : {"./usr/bin/quillon\n", "./usr/bin/quillon-sysinfo\n",
-                             "./usr/share/applications/quillon.desktop\n",
-                             "./usr/share/icons/hicolor/32x32/apps/quillon.png\n"})
-        QVERIFY2(contents.output.contains(QString::fromLatin1(file)), file);
+    // Something that can browse HTML files, as Debian's virtual package says.
+    QCOMPARE(run(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), deb, QStringLiteral("Provides")}).output.trimmed(),
+             QStringLiteral("www-browser"));
+
+    // Exactly these files: packaging/debian/copyright says all of them are ours. A new one
+    // must be named there (with its license, if it is not ours) and here.
+    QStringList files;
+    for (const QString &line : run(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), deb}).output.split(QLatin1Char('\n')))
+        if (line.startsWith(QLatin1Char('-')))
+            files << line.section(QLatin1String(" ./"), 1);
+    QStringList expected = {"usr/bin/quillon", "usr/bin/quillon-sysinfo", "usr/share/applications/quillon.desktop",
+                            "usr/share/doc/quillon/README.md", "usr/share/doc/quillon/changelog.gz",
+                            "usr/share/doc/quillon/copyright", "usr/share/man/man1/quillon-sysinfo.1.gz",
+                            "usr/share/man/man1/quillon.1.gz", "usr/share/metainfo/com.example.quillon.metainfo.xml"};
+    for (int size : {16, 32, 48, 64, 128, 256})
+        expected << QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/quillon.png").arg(size);
+    files.sort();
+    expected.sort();
+    QCOMPARE(files, expected);
+
+    // The changelog's newest entry is this release.
+    const QString version = run(QStringLiteral("dpkg-deb"), {QStringLiteral("--field"), deb, QStringLiteral("Version")}).output.trimmed();
+    const QString changelog = run(QStringLiteral("gzip"), {QStringLiteral("-dc"), QDir(m_prefix).filePath(QStringLiteral("share/doc/quillon/changelog.gz"))}).output;
+    QVERIFY2(changelog.startsWith(QStringLiteral("quillon (%1) ").arg(version)), qPrintable(changelog.left(80)));
+}
+
+void PackageTest::manualPages()
+{
+    // The page, --help and the README's command line name the same options. (That the pages
+    // render without a word from groff, lintian checks.)
+    const Run help = run(QStringLiteral(QUILLON_BINARY_DIR "/quillon"), {QStringLiteral("--help")});
+    QCOMPARE(help.code, 0);
+    const QStringList options = helpOptions(help.output);
+    QVERIFY2(options.contains(QStringLiteral("--version")), qPrintable(help.output));
+    const QString page = run(QStringLiteral("man"), {QStringLiteral("-l"), QDir(m_prefix).filePath(QStringLiteral("share/man/man1/quillon.1.gz"))}).output;
+    QVERIFY2(page.contains(QStringLiteral("quillon - small web browser")), qPrintable(page.left(300)));
+    const QString readme = readmeSection(QStringLiteral("### Command line"));
+    QVERIFY(!readme.isEmpty());
+    QStringList readmeOptions;
+    const QRegularExpression option(QStringLiteral("(?<![\\w-])--?[a-z][a-z-]*"));
+    for (auto it = option.globalMatch(readme.section(QLatin1String("```"), 1, 1)); it.hasNext();)
+        readmeOptions << it.next().captured(0);
+    for (const QString &name : options) {
+        QVERIFY2(page.contains(name), qPrintable(name));
+        QVERIFY2(readmeOptions.contains(name), qPrintable(name + QLatin1String(" is not in the README's command line")));
+    }
+    for (const QString &name : readmeOptions)
+        QVERIFY2(options.contains(name), qPrintable(name + QLatin1String(" is in the README but not in --help")));
+
+    // The page's keys are the README's.
+    QFile source(QStringLiteral(QUILLON_SOURCE_DIR "/packaging/manual/quillon.1.txt"));
+    QVERIFY(source.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QString keysSection = QString::fromUtf8(source.readAll()).section(QLatin1String("\n# KEYS\n"), 1).section(QLatin1String("\n# "), 0, 0);
+    QStringList pageKeys;
+    for (auto it = QRegularExpression(QStringLiteral("^- \\*\\*(.+)\\*\\*$"), QRegularExpression::MultilineOption).globalMatch(keysSection); it.hasNext();)
+        pageKeys << it.next().captured(1);
+    QStringList readmeKeys;
+    for (auto it = QRegularExpression(QStringLiteral("^\\| ([^|]+?) \\|"), QRegularExpression::MultilineOption).globalMatch(readmeSection(QStringLiteral("### Keys"))); it.hasNext();)
+        readmeKeys << it.next().captured(1);
+    readmeKeys.removeAll(QStringLiteral("Keys"));
+    QVERIFY(pageKeys.size() >= 10);
+    QCOMPARE(pageKeys, readmeKeys);
+}
+
+void PackageTest::lintianAccepts()
+{
+    QVERIFY(!m_deb.isEmpty());
+    const Run lintian = run(QStringLiteral("lintian"), {QStringLiteral("--fail-on"), QStringLiteral("error,warning"), m_deb});
+    QVERIFY2(lintian.code != -1, "lintian did not run (./quillon installs it)");
+    const QRegularExpression fault(QStringLiteral("^[EW]: "), QRegularExpression::MultilineOption);
+    QVERIFY2(lintian.code == 0 && !lintian.output.contains(fault), qPrintable(lintian.output));
+}
+
+void PackageTest::browserAlternative()
+{
+    // The package's own scripts, run against the real update-alternatives in a root of their own.
+    QVERIFY(!m_deb.isEmpty());
+    const QString root = m_dir.filePath(QStringLiteral("root"));
+    const QString control = m_dir.filePath(QStringLiteral("control"));
+    QCOMPARE(run(QStringLiteral("dpkg-deb"), {QStringLiteral("-x"), m_deb, root}).code, 0);
+    QCOMPARE(run(QStringLiteral("dpkg-deb"), {QStringLiteral("-e"), m_deb, control}).code, 0);
+    for (const char *dir : {"etc/alternatives", "var/lib/dpkg/alternatives", "var/log", "wrap"})
+        QVERIFY(QDir(root).mkpath(QString::fromLatin1(dir)));
+    QFile wrapper(QDir(root).filePath(QStringLiteral("wrap/update-alternatives")));
+    QVERIFY(wrapper.open(QIODevice::WriteOnly));
+    wrapper.write("#!/bin/sh\nexec /usr/bin/update-alternatives --root \"$ALTERNATIVES_ROOT\" \"$@\"\n");
+    wrapper.close();
+    wrapper.setPermissions(wrapper.permissions() | QFileDevice::ExeOwner);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("ALTERNATIVES_ROOT"), root);
+    environment.insert(QStringLiteral("PATH"), QDir(root).filePath(QStringLiteral("wrap:")) + environment.value(QStringLiteral("PATH")));
+    const auto script = [&](const char *name, const char *argument) {
+        return run(QDir(control).filePath(QString::fromLatin1(name)), {QString::fromLatin1(argument)}, environment);
+    };
+    // Where a link of the root points (empty when there is none), as the root sees it.
+    const auto target = [&root](const char *path) { return QFile::symLinkTarget(QDir(root).filePath(QString::fromLatin1(path))); };
+
+    const Run postinst = script("postinst", "configure");
+    QVERIFY2(postinst.code == 0, qPrintable(postinst.output));
+    QCOMPARE(target("usr/bin/x-www-browser"), QStringLiteral("/etc/alternatives/x-www-browser"));
+    QCOMPARE(target("etc/alternatives/x-www-browser"), QStringLiteral("/usr/bin/quillon"));
+    QCOMPARE(target("etc/alternatives/x-www-browser.1.gz"), QStringLiteral("/usr/share/man/man1/quillon.1.gz"));
+    const Run query = run(QStringLiteral("update-alternatives"), {QStringLiteral("--root"), root, QStringLiteral("--query"), QStringLiteral("x-www-browser")});
+    QVERIFY2(query.output.contains(QStringLiteral("Alternative: /usr/bin/quillon\nPriority: 30\n")), qPrintable(query.output));
+    // Not a choice for www-browser, which is started with no display.
+    QVERIFY(!QFileInfo::exists(QDir(root).filePath(QStringLiteral("var/lib/dpkg/alternatives/www-browser"))));
+
+    // An upgrade keeps the choice; removing the package takes it away, links and all.
+    QCOMPARE(script("prerm", "upgrade").code, 0);
+    QCOMPARE(target("etc/alternatives/x-www-browser"), QStringLiteral("/usr/bin/quillon"));
+    const Run prerm = script("prerm", "remove");
+    QVERIFY2(prerm.code == 0, qPrintable(prerm.output));
+    for (const char *path : {"usr/bin/x-www-browser", "etc/alternatives/x-www-browser",
+                             "etc/alternatives/x-www-browser.1.gz", "usr/share/man/man1/x-www-browser.1.gz",
+                             "var/lib/dpkg/alternatives/x-www-browser"})
+        QVERIFY2(target(path).isEmpty() && !QFileInfo::exists(QDir(root).filePath(QString::fromLatin1(path))), path);
 }
 
 QUILLON_TEST_MAIN(PackageTest)
