@@ -81,6 +81,11 @@ void PackageTest::programsSideBySide()
         const QFileInfo program(QDir(m_prefix).filePath(QString::fromLatin1(name)));
         QVERIFY2(program.isFile() && program.isExecutable(), name);
     }
+    // The browser finds its spelling dictionaries at ../share/quillon from its folder.
+    for (const QString &language : QStringLiteral(QUILLON_DICTIONARIES).split(QLatin1Char(',')))
+        QVERIFY2(QFileInfo::exists(QDir(m_prefix).filePath(QStringLiteral("bin/../share/quillon/qtwebengine_dictionaries/")
+                                                           + language + QStringLiteral(".bdic"))),
+                 qPrintable(language));
 }
 
 void PackageTest::desktopEntry()
@@ -147,7 +152,8 @@ void PackageTest::debianPackage()
     const Run contents = run(QStringLiteral("dpkg-deb"), {QStringLiteral("--contents"), deb});
     for (const char *file : {"./usr/bin/quillon\n", "./usr/bin/quillon-sysinfo\n",
                              "./usr/share/applications/quillon.desktop\n",
-                             "./usr/share/icons/hicolor/32x32/apps/quillon.png\n"})
+                             "./usr/share/icons/hicolor/32x32/apps/quillon.png\n",
+                             "./usr/share/quillon/qtwebengine_dictionaries/en-US.bdic\n"})
         QVERIFY2(contents.output.contains(QString::fromLatin1(file)), file);
 }
 

@@ -1,0 +1,27 @@
+#pragma once
+// The engine's developer tools for one page, in a window of their own captioned
+// "Developer Tools - <page title>". Their page is in the same profile and under the same
+// request policy as the page they inspect: an offline page's tools stay offline, and their
+// scripts read no local files either. The engine that owns the page deletes the window with it.
+
+#include <QPointer>
+#include <QWebEngineView>
+
+class EnginePage;
+
+class DeveloperTools : public QWebEngineView {
+    Q_OBJECT
+public:
+    explicit DeveloperTools(EnginePage *inspected);
+    ~DeveloperTools() override;
+
+    // Shows the window beside the page's window the first time, and brings it forward.
+    void bringForward();
+
+private:
+    void updateCaption();
+    void placeBeside(QWidget *pageWindow);
+
+    QPointer<EnginePage> m_inspected;
+    bool m_placed = false;
+};
