@@ -202,6 +202,16 @@ private Q_SLOTS:
         QCOMPARE(shown, 1);
         QVERIFY(tools->isVisible());
 
+        // Their own close button closes their window; F12 opens them anew.
+        tools->page()->runJavaScript(QStringLiteral("InspectorFrontendHost.closeWindow()"));
+        QTRY_VERIFY_WITH_TIMEOUT(!tools, 10000);
+        QVERIFY(!view()->page()->devToolsPage());
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window, Qt::Key_F12);
+        QTRY_VERIFY(tools = qobject_cast<QWebEngineView *>(QApplication::activeWindow()));
+        QCOMPARE(tools->objectName(), QStringLiteral("developerTools"));
+
         // They go with their page's window.
         QPointer<Browser> closing = window;
         window->close();

@@ -15,6 +15,8 @@ DeveloperTools::DeveloperTools(EnginePage *inspected) : m_inspected(inspected)
     // The inspected page's own policy object: Offline set later reaches the tools at once.
     tools->setUrlRequestInterceptor(inspected->requests());
     setPage(tools);
+    // Their own close button; queued, as the engine is still inside its call.
+    connect(tools, &QWebEnginePage::windowCloseRequested, this, &QWidget::close, Qt::QueuedConnection);
     inspected->setDevToolsPage(tools);
     connect(inspected, &QWebEnginePage::titleChanged, this, &DeveloperTools::updateCaption);
     connect(inspected, &QWebEnginePage::urlChanged, this, &DeveloperTools::updateCaption);
@@ -26,6 +28,13 @@ DeveloperTools::~DeveloperTools()
     // Detached before their page goes with this view.
     if (m_inspected)
         m_inspected->setDevToolsPage(nullptr);
+}
+
+void DeveloperTools::closeEvent(QCloseEvent *event)
+{
+    // Not the view's own close: it would put the tools' page to sleep, which the engine refuses
+    // (and says so) while they are attached. The window is deleted on close, detaching them.
+    QWidget::closeEvent(event);
 }
 
 void DeveloperTools::updateCaption()

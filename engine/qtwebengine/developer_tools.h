@@ -18,6 +18,9 @@ public:
     // Shows the window beside the page's window the first time, and brings it forward.
     void bringForward();
 
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
 private:
     void updateCaption();
     void placeBeside(QWidget *pageWindow);
