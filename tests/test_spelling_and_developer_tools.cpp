@@ -1,13 +1,15 @@
 // Spelling and the developer tools in a real browser window: the locale picks the dictionary,
 // every dictionary the program carries was built, a misspelled word typed into a text area is
 // marked with the engine's suggestions (a correct one is not) and a suggestion replaces it;
-// F12 opens the tools in a window of their own, offline as their page, Ctrl+Shift+I and Inspect
+// F12 opens the tools in a window of their own, offline as their page (a source map the page
+// names is not fetched), Ctrl+Shift+I and Inspect
 // bring the same window forward, and the tools close with their page's window.
 
 #include "browser/browser_window.h"
 #include "common/failure.h"
 #include "engine/web_engine.h"
 #include "engine/qtwebengine/spelling.h"
+#include "support/loopback_http_server.h"
 #include "support/test_main.h"
 #include "support/windows.h"
 
@@ -20,7 +22,8 @@
 #include <QWebEngineView>
 
 namespace {
-const QByteArray kPage = "<!DOCTYPE html><html><head><meta charset='utf-8'><title>Inkwell</title></head>"
+const QByteArray kPage = "<!DOCTYPE html><html><head><meta charset='utf-8'><title>Inkwell</title>"
+                         "<script src='app.js'></script></head>"
                          "<body style='margin:0'><textarea id='t' spellcheck='true' "
                          "style='font:20px monospace;line-height:30px;border:0;padding:0;margin:0;"
                          "width:700px;height:200px;resize:none'></textarea></body></html>";
@@ -29,6 +32,7 @@ const QByteArray kPage = "<!DOCTYPE html><html><head><meta charset='utf-8'><titl
 class TestSpellingAndDeveloperTools : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
+    LoopbackHttpServer m_server;
     Browser *window = nullptr;
     QStringList m_uncaught;
 
@@ -75,6 +79,9 @@ private Q_SLOTS:
         UncaughtErrors::sink().set([this](const QString &m) { m_uncaught << m; });
         QFile page(m_dir.filePath(QStringLiteral("page.html")));
         QVERIFY(page.open(QIODevice::WriteOnly) && page.write(kPage) == kPage.size());
+        QFile script(m_dir.filePath(QStringLiteral("app.js")));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("function ink() { return 1; }\n//# sourceMappingURL=" + m_server.url("/app.js.map").toEncoded() + '\n');
         // The locale the profile reads when it is made, below.
         for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
             qunsetenv(name);
@@ -183,6 +190,9 @@ private Q_SLOTS:
                                  15000);
         // The engine's own front end loaded: its panels are there.
         QTRY_VERIFY_WITH_TIMEOUT(!tools->page()->title().isEmpty(), 15000);
+
+        // What the page names for the tools on the network is not fetched either.
+        QVERIFY(!QTest::qWaitFor([&] { return m_server.requests().contains(QStringLiteral("/app.js.map")); }, 8000));
 
         // Pressed again, and Inspect from the page's menu: the same window, brought forward.
         window->activateWindow();

@@ -6,6 +6,38 @@
 
 #include <QScreen>
 #include <QWebEnginePage>
+#include <QWebEngineScript>
+#include <QWebEngineScriptCollection>
+#include <utility>
+
+namespace {
+// Offline, the tools' front end starts with source maps off: it would fetch a map the page names
+// through the page's network context, where no request policy reaches, or through its host.
+// What else it asks its host to fetch from the network gets the answer of a blocked request.
+// Its host object may come after this script.
+const QString offlineHost = QStringLiteral(R"((() => {
+  const network = /^(https?|wss?|ftp):/i;
+  const patch = (host) => {
+    const proto = host && Object.getPrototypeOf(host);
+    if (!proto || !proto.getPreferences || proto.quillonOffline) return;
+    proto.quillonOffline = true;
+    const preferences = proto.getPreferences;
+    proto.getPreferences = function (callback) {
+      return preferences.call(this, (values) => callback(Object.assign({}, values,
+        {jsSourceMapsEnabled: 'false', cssSourceMapsEnabled: 'false'})));
+    };
+    const load = proto.loadNetworkResource;
+    proto.loadNetworkResource = function (url, headers, streamId, callback) {
+      if (!network.test(url)) return load.apply(this, arguments);
+      callback({statusCode: 0, netError: -20, netErrorName: 'net::ERR_BLOCKED_BY_CLIENT', urlValid: true});
+    };
+  };
+  if (window.InspectorFrontendHost) return patch(window.InspectorFrontendHost);
+  let host;
+  Object.defineProperty(window, 'InspectorFrontendHost', {configurable: true, enumerable: true,
+    get: () => host, set: (value) => { host = value; patch(value); }});
+})();)");
+} // namespace
 
 DeveloperTools::DeveloperTools(EnginePage *inspected) : m_inspected(inspected)
 {
@@ -17,6 +49,8 @@ DeveloperTools::DeveloperTools(EnginePage *inspected) : m_inspected(inspected)
     setPage(tools);
     // Their own close button; queued, as the engine is still inside its call.
     connect(tools, &QWebEnginePage::windowCloseRequested, this, &QWidget::close, Qt::QueuedConnection);
+    if (inspected->requests()->isOffline())
+        goOffline();
     inspected->setDevToolsPage(tools);
     connect(inspected, &QWebEnginePage::titleChanged, this, &DeveloperTools::updateCaption);
     connect(inspected, &QWebEnginePage::urlChanged, this, &DeveloperTools::updateCaption);
@@ -28,6 +62,22 @@ DeveloperTools::~DeveloperTools()
     // Detached before their page goes with this view.
     if (m_inspected)
         m_inspected->setDevToolsPage(nullptr);
+}
+
+void DeveloperTools::goOffline()
+{
+    if (std::exchange(m_offline, true))
+        return;
+    QWebEngineScript script;
+    script.setName(QStringLiteral("offlineHost"));
+    script.setInjectionPoint(QWebEngineScript::DocumentCreation);
+    script.setWorldId(QWebEngineScript::MainWorld); // where the front end's host object lives
+    script.setRunsOnSubFrames(false);
+    script.setSourceCode(offlineHost);
+    page()->scripts().insert(script);
+    // A front end already running read its settings online: it starts again.
+    if (page()->url().scheme() == QLatin1String("devtools"))
+        page()->triggerAction(QWebEnginePage::Reload);
 }
 
 void DeveloperTools::closeEvent(QCloseEvent *event)

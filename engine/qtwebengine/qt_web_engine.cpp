@@ -194,7 +194,12 @@ void QtWebEngine::printRequested()
     m_sincePrint.start();
 }
 
-void QtWebEngine::setOffline(bool offline) { m_requests->setOffline(offline); }
+void QtWebEngine::setOffline(bool offline)
+{
+    m_requests->setOffline(offline);
+    if (offline && m_developerTools)
+        m_developerTools->goOffline();
+}
 bool QtWebEngine::Offline() const { return m_requests->isOffline(); }
 
 void QtWebEngine::findOnPage(const QString &text) { m_find->find(text); }
