@@ -1,7 +1,7 @@
 #pragma once
 // The keys every desktop browser has, beyond the menus' own shortcuts. A toolbar button's key
 // goes through the button, so a disabled button ignores its key too; the others run the
-// command they stand for (close, print, full screen, page source, downloads).
+// command they stand for (close, print, full screen, page source, downloads, developer tools).
 
 class Browser;
 

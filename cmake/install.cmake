@@ -43,6 +43,9 @@ foreach(program quillon quillon-sysinfo)
   endif()
 endforeach()
 
+# The spelling dictionaries; the program looks for them at ../share/quillon from its folder.
+install(FILES ${QUILLON_DICTIONARY_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/quillon/qtwebengine_dictionaries)
+
 install(FILES packaging/quillon.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES packaging/com.example.quillon.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 

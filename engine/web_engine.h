@@ -62,6 +62,10 @@ public:
     virtual void findNextOnPage(const QString &text) = 0;
     virtual void clearFindOnPage() = 0;
 
+    // The engine's developer tools for this page, in a window of their own; brought forward
+    // when already open. They close with the page.
+    virtual void showDeveloperTools() = 0;
+
     // Size of the page area in twips; a negative value is refused.
     virtual void setWidth(int twips);
     virtual void setHeight(int twips);

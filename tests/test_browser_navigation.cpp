@@ -255,6 +255,10 @@ private Q_SLOTS:
         QVERIFY(callsOf(Qt::Key_Escape).isEmpty()); // leaves full screen, does not stop
         QVERIFY(!window->isFullScreen());
         QCOMPARE(callsOf(Qt::Key_Escape), QStringList({"Stop"}));
+        // The developer tools, by either key; Ctrl+Shift+F12 is still File > Exit.
+        QCOMPARE(callsOf(Qt::Key_F12) + callsOf(Qt::CTRL | Qt::SHIFT | Qt::Key_I),
+                 QStringList({"DeveloperTools", "DeveloperTools"}));
+        QCOMPARE(window->Exit->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F12));
 
         // Ctrl+U, even in the address box (where it would empty it): the source in a new window,
         // offline as this one is.

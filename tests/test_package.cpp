@@ -119,6 +119,11 @@ void PackageTest::programsSideBySide()
         const QFileInfo program(QDir(m_prefix).filePath(QString::fromLatin1(name)));
         QVERIFY2(program.isFile() && program.isExecutable(), name);
     }
+    // The browser finds its spelling dictionaries at ../share/quillon from its folder.
+    for (const QString &language : QStringLiteral(QUILLON_DICTIONARIES).split(QLatin1Char(',')))
+        QVERIFY2(QFileInfo::exists(QDir(m_prefix).filePath(QStringLiteral("bin/../share/quillon/qtwebengine_dictionaries/")
+                                                           + language + QStringLiteral(".bdic"))),
+                 qPrintable(language));
 }
 
 void PackageTest::desktopEntry()
@@ -199,6 +204,8 @@ void PackageTest::debianPackage()
                             "usr/share/man/man1/quillon.1.gz", "usr/share/metainfo/com.example.quillon.metainfo.xml"};
     for (int size : {16, 32, 48, 64, 128, 256})
         expected << QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/quillon.png").arg(size);
+    for (const char *language : {"en-AU", "en-CA", "en-GB", "en-US"})
+        expected << QStringLiteral("usr/share/quillon/qtwebengine_dictionaries/%1.bdic").arg(QLatin1String(language));
     files.sort();
     expected.sort();
     QCOMPARE(files, expected);

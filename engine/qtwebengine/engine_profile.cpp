@@ -3,6 +3,7 @@
 #include "engine/qtwebengine/download_manager.h"
 #include "engine/qtwebengine/engine_version.h"
 #include "engine/qtwebengine/qt_web_engine.h"
+#include "engine/qtwebengine/spelling.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -65,6 +66,7 @@ QWebEngineProfile *profile()
         new DownloadManager(p); // every download is answered, or the engine drops it
         p->scripts()->insert(engineOnHomePage());
         settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true); // asked first, see EnginePage
+        Spelling::apply(p);
     }
     return p;
 }

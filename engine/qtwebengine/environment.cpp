@@ -3,6 +3,7 @@
 #include "engine/download.h"
 #include "engine/qtwebengine/engine_profile.h"
 #include "engine/qtwebengine/qt_web_engine.h"
+#include "engine/qtwebengine/spelling.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -33,6 +34,7 @@ void prepareProcess()
     // technology is active, so nobody else pays for it.
     qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    Spelling::prepareProcess(); // the engine reads where its dictionaries are once, as it starts
     // The engine reports its GL set-up at every start; that is not for the user.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
 }

@@ -2,12 +2,29 @@
 
 #include "common/failure.h"
 #include "engine/qtwebengine/page_commands.h"
+#include "engine/qtwebengine/qt_web_engine.h"
 
 #include <QMenu>
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
 namespace {
+
+// The engine offers Inspect only while its tools are open; ours opens them, on the element
+// under the pointer, from every page's menu.
+void addInspect(QWebEngineView *view, QMenu *menu)
+{
+    QtWebEngine *engine = QtWebEngine::forPage(view->page());
+    if (!engine)
+        return;
+    menu->removeAction(view->pageAction(QWebEnginePage::InspectElement));
+    const QList<QAction *> items = menu->actions();
+    if (!items.isEmpty() && !items.constLast()->isSeparator())
+        menu->addSeparator();
+    QAction *inspect = menu->addAction(QObject::tr("I&nspect"));
+    inspect->setObjectName(QStringLiteral("inspect"));
+    QObject::connect(inspect, &QAction::triggered, engine, [engine] { unguarded([engine] { engine->inspectElement(); }); });
+}
 
 void popUp(QWebEngineView *view, PageCommands *commands, const QPoint &position)
 {
@@ -23,6 +40,7 @@ void popUp(QWebEngineView *view, PageCommands *commands, const QPoint &position)
         menu->insertAction(engineSave, save);
         menu->removeAction(engineSave);
     }
+    addInspect(view, menu);
     menu->popup(view->mapToGlobal(position));
 }
 

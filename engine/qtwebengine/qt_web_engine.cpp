@@ -1,6 +1,7 @@
 #include "engine/qtwebengine/qt_web_engine.h"
 
 #include "engine/qtwebengine/address_reading.h"
+#include "engine/qtwebengine/developer_tools.h"
 #include "engine/qtwebengine/engine_page.h"
 #include "engine/qtwebengine/error_pages.h"
 #include "common/failure.h"
@@ -33,7 +34,11 @@ QtWebEngine::QtWebEngine(QWidget *parent)
     connectPage();
 }
 
-QtWebEngine::~QtWebEngine() = default;
+QtWebEngine::~QtWebEngine()
+{
+    // The tools go with their page's window.
+    delete m_developerTools.data();
+}
 
 QWidget *QtWebEngine::control() { return m_view; }
 
@@ -232,12 +237,30 @@ void QtWebEngine::printRequested()
     m_sincePrint.start();
 }
 
-void QtWebEngine::setOffline(bool offline) { m_requests->setOffline(offline); }
+void QtWebEngine::setOffline(bool offline)
+{
+    m_requests->setOffline(offline);
+    if (offline && m_developerTools)
+        m_developerTools->goOffline();
+}
 bool QtWebEngine::Offline() const { return m_requests->isOffline(); }
 
 void QtWebEngine::findOnPage(const QString &text) { m_find->find(text); }
 void QtWebEngine::findNextOnPage(const QString &text) { m_find->findNext(text); }
 void QtWebEngine::clearFindOnPage() { m_find->clear(); }
+
+void QtWebEngine::showDeveloperTools()
+{
+    if (!m_developerTools)
+        m_developerTools = new DeveloperTools(m_page);
+    m_developerTools->bringForward();
+}
+
+void QtWebEngine::inspectElement()
+{
+    showDeveloperTools();
+    m_page->triggerAction(QWebEnginePage::InspectElement);
+}
 
 QString QtWebEngine::LocationURL() const { return m_page->url().toString(); }
 

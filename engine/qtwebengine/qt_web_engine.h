@@ -4,7 +4,9 @@
 #include "engine/web_engine.h"
 
 #include <QElapsedTimer>
+#include <QPointer>
 
+class DeveloperTools;
 class EnginePage;
 class PageCommands;
 class PageFind;
@@ -43,6 +45,9 @@ public:
     void findOnPage(const QString &text) override;
     void findNextOnPage(const QString &text) override;
     void clearFindOnPage() override;
+    void showDeveloperTools() override;
+    // The developer tools, opened on the element under the page's last context menu.
+    void inspectElement();
 
     QWebEngineView *view() const { return m_view; }
     QWebEnginePage *page() const;
@@ -75,4 +80,5 @@ private:
     QElapsedTimer m_sincePrint; // since that print ended
     static constexpr qint64 printPauseMs = 3000;
     bool m_registered = false;
+    QPointer<DeveloperTools> m_developerTools;
 };

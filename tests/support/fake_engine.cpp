@@ -98,3 +98,5 @@ void FakeEngine::setHeight(int twips)
         throw PlatformError(QStringLiteral("Height failed"));
     WebEngine::setHeight(twips);
 }
+
+void FakeEngine::showDeveloperTools() { record(QStringLiteral("DeveloperTools"), QStringLiteral("DeveloperTools")); }

@@ -33,6 +33,7 @@ public:
     void findOnPage(const QString &text) override;
     void findNextOnPage(const QString &text) override;
     void clearFindOnPage() override;
+    void showDeveloperTools() override;
     void setWidth(int twips) override;
     void setHeight(int twips) override;
 

@@ -1,0 +1,39 @@
+#pragma once
+// Spelling in every editable field, in the language of the user's locale, with the dictionaries
+// the program carries (Debian's hunspell dictionaries in the engine's .bdic form). A language
+// with no dictionary gets no marks; nothing is downloaded.
+
+#include <QByteArray>
+#include <QStringList>
+
+class QWebEngineProfile;
+
+namespace Spelling {
+
+// The locale's variables as the C library reads them for messages.
+struct Locale {
+    QByteArray language; // LANGUAGE: a colon list, ignored in the C locale
+    QByteArray lcAll;
+    QByteArray lcMessages;
+    QByteArray lang;
+    static Locale fromEnvironment();
+};
+
+// The languages the locale asks for, best first, as the engine names them ("en_GB.UTF-8" is
+// "en-GB"); empty in the C or POSIX locale.
+QStringList languages(const Locale &locale);
+// The dictionary for the first of those languages that has one (the language itself, else one
+// of its regions); en-US when the locale asks for none; empty when no dictionary fits.
+QString dictionaryFor(const QStringList &languages, const QStringList &dictionaries);
+
+// The folder with the program's dictionaries: beside it in the build tree, under share/quillon
+// when installed, or where QTWEBENGINE_DICTIONARIES_PATH says. Empty when there is none.
+QString folder();
+// The dictionaries in that folder, by language.
+QStringList dictionaries();
+// Before the engine starts: tells it where that folder is.
+void prepareProcess();
+// Turns spelling on in the profile, when a dictionary fits the locale.
+void apply(QWebEngineProfile *profile);
+
+} // namespace Spelling

@@ -1,0 +1,238 @@
+// Spelling and the developer tools in a real browser window: the locale picks the dictionary,
+// every dictionary the program carries was built, a misspelled word typed into a text area is
+// marked with the engine's suggestions (a correct one is not) and a suggestion replaces it;
+// F12 opens the tools in a window of their own, offline as their page (a source map the page
+// names is not fetched), Ctrl+Shift+I and Inspect
+// bring the same window forward, and the tools close with their page's window.
+
+#include "browser/browser_window.h"
+#include "common/failure.h"
+#include "engine/web_engine.h"
+#include "engine/qtwebengine/spelling.h"
+#include "support/loopback_http_server.h"
+#include "support/test_main.h"
+#include "support/windows.h"
+
+#include <QFile>
+#include <QMenu>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QWebEngineContextMenuRequest>
+#include <QWebEngineView>
+
+namespace {
+const QByteArray kPage = "<!DOCTYPE html><html><head><meta charset='utf-8'><title>Inkwell</title>"
+                         "<script src='app.js'></script></head>"
+                         "<body style='margin:0'><textarea id='t' spellcheck='true' "
+                         "style='font:20px monospace;line-height:30px;border:0;padding:0;margin:0;"
+                         "width:700px;height:200px;resize:none'></textarea></body></html>";
+} // namespace
+
+class TestSpellingAndDeveloperTools : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    LoopbackHttpServer m_server;
+    Browser *window = nullptr;
+    QStringList m_uncaught;
+
+    QWebEngineView *view() const { return static_cast<QWebEngineView *>(window->WebBrowser1->control()); }
+
+    QVariant evaluate(const QString &script)
+    {
+        QVariant result;
+        bool done = false;
+        view()->page()->runJavaScript(script, [&](const QVariant &value) {
+            result = value;
+            done = true;
+        });
+        return QTest::qWaitFor([&] { return done; }, 10000) ? result : QVariant();
+    }
+
+    // The page's context menu at a point, its request kept by the view; closed again.
+    QWebEngineContextMenuRequest *menuAt(const QPoint &position, QMenu **menu = nullptr)
+    {
+        QWidget *target = view()->focusProxy() ? view()->focusProxy() : view();
+        QTest::mouseClick(target, Qt::RightButton, {}, position);
+        QMenu *shown = nullptr;
+        if (!QTest::qWaitFor([&] { return (shown = qobject_cast<QMenu *>(QApplication::activePopupWidget())); }, 10000))
+            return nullptr;
+        if (menu)
+            *menu = shown;
+        else
+            shown->close();
+        return view()->lastContextMenuRequest();
+    }
+
+    // Where the word that starts at column in the text area's first line is on the screen.
+    QPoint wordAt(int column)
+    {
+        const double width = evaluate(QStringLiteral(
+            "(() => { const c = document.createElement('canvas').getContext('2d');"
+            " c.font = '20px monospace'; return c.measureText('x').width; })()")).toDouble();
+        return {int((column + 1.5) * width), 15};
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        UncaughtErrors::sink().set([this](const QString &m) { m_uncaught << m; });
+        QFile page(m_dir.filePath(QStringLiteral("page.html")));
+        QVERIFY(page.open(QIODevice::WriteOnly) && page.write(kPage) == kPage.size());
+        QFile script(m_dir.filePath(QStringLiteral("app.js")));
+        QVERIFY(script.open(QIODevice::WriteOnly));
+        script.write("function ink() { return 1; }\n//# sourceMappingURL=" + m_server.url("/app.js.map").toEncoded() + '\n');
+        // The locale the profile reads when it is made, below.
+        for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+            qunsetenv(name);
+        qputenv("LANG", "en_US.UTF-8");
+    }
+
+    void theLocaleChoosesTheDictionary_data()
+    {
+        QTest::addColumn<QStringList>("variables"); // LANGUAGE, LC_ALL, LC_MESSAGES, LANG
+        QTest::addColumn<QString>("dictionary");
+        const QStringList none{{}, {}, {}, {}};
+        QTest::newRow("nothing set") << none << QStringLiteral("en-US");
+        QTest::newRow("LANG") << QStringList{{}, {}, {}, "en_GB.UTF-8"} << QStringLiteral("en-GB");
+        QTest::newRow("LC_MESSAGES over LANG") << QStringList{{}, {}, "en_CA.utf8", "en_GB.UTF-8"} << QStringLiteral("en-CA");
+        QTest::newRow("LC_ALL over both") << QStringList{{}, "en_AU.UTF-8", "en_CA", "en_GB"} << QStringLiteral("en-AU");
+        QTest::newRow("LANGUAGE over the locale") << QStringList{"en_GB", {}, {}, "en_US.UTF-8"} << QStringLiteral("en-GB");
+        QTest::newRow("LANGUAGE: first with a dictionary") << QStringList{"fr:en_AU:en_GB", {}, {}, "fr_FR.UTF-8"} << QStringLiteral("en-AU");
+        QTest::newRow("LANGUAGE ignored in C") << QStringList{"en_GB", {}, {}, "C"} << QStringLiteral("en-US");
+        QTest::newRow("LANGUAGE ignored in POSIX") << QStringList{"en_GB", "POSIX", {}, "en_AU.UTF-8"} << QStringLiteral("en-US");
+        QTest::newRow("LANGUAGE read in C.UTF-8") << QStringList{"en_GB", {}, {}, "C.UTF-8"} << QStringLiteral("en-GB");
+        QTest::newRow("C.UTF-8") << QStringList{{}, {}, {}, "C.UTF-8"} << QStringLiteral("en-US");
+        QTest::newRow("another region") << QStringList{{}, {}, {}, "en_NZ.UTF-8"} << QStringLiteral("en-US");
+        QTest::newRow("a modifier") << QStringList{{}, {}, {}, "de_AT.UTF-8@euro"} << QStringLiteral("de-DE");
+        QTest::newRow("no dictionary") << QStringList{{}, {}, {}, "fr_FR.UTF-8"} << QStringLiteral("");
+    }
+
+    void theLocaleChoosesTheDictionary()
+    {
+        QFETCH(QStringList, variables);
+        QFETCH(QString, dictionary);
+        const Spelling::Locale locale{variables[0].toLatin1(), variables[1].toLatin1(), variables[2].toLatin1(),
+                                      variables[3].toLatin1()};
+        const QStringList dictionaries{"en-US", "en-GB", "en-AU", "en-CA", "de-DE"};
+        QCOMPARE(Spelling::dictionaryFor(Spelling::languages(locale), dictionaries), dictionary);
+    }
+
+    void everyDictionaryWasBuilt()
+    {
+        const QStringList built = Spelling::dictionaries();
+        for (const QString &language : QStringLiteral(QUILLON_DICTIONARIES).split(QLatin1Char(',')))
+            QVERIFY2(built.contains(language), qPrintable(QStringLiteral("no spelling dictionary for %1 in %2")
+                                                              .arg(language, Spelling::folder())));
+        QCOMPARE(Spelling::folder(), QStringLiteral(QUILLON_BINARY_DIR "/qtwebengine_dictionaries"));
+    }
+
+    void misspelledWordsAreMarkedAndReplaced()
+    {
+        window = new Browser;
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QSignalSpy done(window->WebBrowser1, &WebEngine::DownloadComplete);
+        window->WebBrowser1->Navigate(m_dir.filePath(QStringLiteral("page.html")));
+        QVERIFY(done.wait(15000));
+        evaluate(QStringLiteral("document.getElementById('t').focus()"));
+        view()->setFocus();
+        QTest::keyClicks(view()->focusProxy(), QStringLiteral("Thiss sentense iss badly mispeled "));
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("document.getElementById('t').value")).toString(),
+                                  QStringLiteral("Thiss sentense iss badly mispeled "), 10000);
+
+        // The engine checks a word once it is typed; the dictionary loads meanwhile.
+        QWebEngineContextMenuRequest *request = nullptr;
+        QVERIFY(QTest::qWaitFor([&] {
+            request = menuAt(wordAt(6)); // "sentense"
+            return request && !request->misspelledWord().isEmpty();
+        }, 20000));
+        QCOMPARE(request->misspelledWord(), QStringLiteral("sentense"));
+        QVERIFY2(request->spellCheckerSuggestions().contains(QStringLiteral("sentence")),
+                 qPrintable(request->spellCheckerSuggestions().join(QLatin1Char(','))));
+        request = menuAt(wordAt(19)); // "badly"
+        QVERIFY(request && request->isContentEditable());
+        QCOMPARE(request->misspelledWord(), QString());
+
+        // The menu on a marked word offers the suggestions first; choosing one replaces the word.
+        QMenu *menu = nullptr;
+        QVERIFY(menuAt(wordAt(0), &menu) && menu);
+        QCOMPARE(view()->lastContextMenuRequest()->misspelledWord(), QStringLiteral("Thiss"));
+        QAction *first = menu->actions().value(0);
+        QVERIFY(first);
+        const QString chosen = first->text();
+        QCOMPARE(chosen, view()->lastContextMenuRequest()->spellCheckerSuggestions().value(0));
+        QVERIFY(menu->findChild<QAction *>(QStringLiteral("inspect")));
+        first->trigger();
+        menu->close();
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("document.getElementById('t').value")).toString(),
+                                  chosen + QStringLiteral(" sentense iss badly mispeled "), 10000);
+    }
+
+    void developerToolsOpenInAWindowOfTheirOwn()
+    {
+        QVERIFY(window);
+        window->WebBrowser1->setOffline(true); // their own devtools: addresses still load
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window, Qt::Key_F12);
+        QPointer<QWebEngineView> tools = window->findChild<QWebEngineView *>(QStringLiteral("developerTools"));
+        QVERIFY(!tools); // a window of their own, not a child of the browser window
+        QVERIFY(QTest::qWaitFor([&] {
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->objectName() == QLatin1String("developerTools"))
+                    tools = qobject_cast<QWebEngineView *>(w);
+            return tools && tools->isVisible();
+        }, 10000));
+        QCOMPARE(tools->windowTitle(), QStringLiteral("Developer Tools - Inkwell"));
+        QCOMPARE(view()->page()->devToolsPage(), tools->page());
+        QTRY_VERIFY_WITH_TIMEOUT(!tools->page()->isLoading() && tools->page()->url().scheme() == QLatin1String("devtools"),
+                                 15000);
+        // The engine's own front end loaded: its panels are there.
+        QTRY_VERIFY_WITH_TIMEOUT(!tools->page()->title().isEmpty(), 15000);
+
+        // What the page names for the tools on the network is not fetched either.
+        QVERIFY(!QTest::qWaitFor([&] { return m_server.requests().contains(QStringLiteral("/app.js.map")); }, 8000));
+
+        // Pressed again, and Inspect from the page's menu: the same window, brought forward.
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window, Qt::Key_I, Qt::ControlModifier | Qt::ShiftModifier);
+        QTRY_VERIFY(tools->isActiveWindow());
+        QMenu *menu = nullptr;
+        QVERIFY(menuAt(wordAt(19), &menu) && menu);
+        QAction *inspect = menu->findChild<QAction *>(QStringLiteral("inspect"));
+        QVERIFY(inspect);
+        QCOMPARE(inspect->text(), QStringLiteral("I&nspect"));
+        inspect->trigger();
+        menu->close();
+        int shown = 0;
+        for (QWidget *w : QApplication::topLevelWidgets())
+            shown += w->objectName() == QLatin1String("developerTools");
+        QCOMPARE(shown, 1);
+        QVERIFY(tools->isVisible());
+
+        // Their own close button closes their window; F12 opens them anew.
+        tools->page()->runJavaScript(QStringLiteral("InspectorFrontendHost.closeWindow()"));
+        QTRY_VERIFY_WITH_TIMEOUT(!tools, 10000);
+        QVERIFY(!view()->page()->devToolsPage());
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QTest::keyClick(window, Qt::Key_F12);
+        QTRY_VERIFY(tools = qobject_cast<QWebEngineView *>(QApplication::activeWindow()));
+        QCOMPARE(tools->objectName(), QStringLiteral("developerTools"));
+
+        // They go with their page's window.
+        QPointer<Browser> closing = window;
+        window->close();
+        QTRY_VERIFY(!closing);
+        window = nullptr;
+        QVERIFY(!tools);
+        QVERIFY(m_uncaught.isEmpty());
+    }
+
+    void cleanupTestCase() { deleteAllBrowsers(); }
+};
+
+QUILLON_TEST_MAIN(TestSpellingAndDeveloperTools)
+#include "test_spelling_and_developer_tools.moc"
