@@ -11,6 +11,7 @@
 #include <QWebEnginePage>
 #include <functional>
 
+class FileAccess;
 class FullScreenView;
 class QAuthenticator;
 class QWebEngineCertificateError;
@@ -45,6 +46,8 @@ protected:
                           QString *result) override;
     // A page's console is the page author's business, not the user's terminal.
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &, int, const QString &) override {}
+    // File inputs and the save and open pickers: the program's own dialogs (page_file_access.cpp).
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList &oldFiles, const QStringList &accepted) override;
 
 private:
     QWidget *pageArea() const;
@@ -63,6 +66,14 @@ private:
     void denyPendingPermissions();
     void fullScreenRequested(QWebEngineFullScreenRequest request);
     void leaveFullScreen();
+
+    // page_screen_share.cpp, page_file_access.cpp, page_client_certificates.cpp
+    void connectScreenShare();
+    static bool isScreenShare(int kind);
+    // Whether the user has just chosen what to share in the chooser; asks only once.
+    bool takeScreenChoice();
+    void connectFileAccess();
+    void connectClientCertificates();
 
     // page_certificates.cpp
     void certificateRefused(const QWebEngineCertificateError &error);
@@ -90,6 +101,8 @@ private:
     };
     QHash<QPair<QUrl, int>, PendingPermission> m_permissions;
     QPointer<FullScreenView> m_fullScreen;
+    bool m_screenChosen = false;
+    FileAccess *m_files = nullptr;
 
     struct CertificateFailure {
         QUrl url;

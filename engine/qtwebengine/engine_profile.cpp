@@ -65,6 +65,7 @@ QWebEngineProfile *profile()
         new DownloadManager(p); // every download is answered, or the engine drops it
         p->scripts()->insert(engineOnHomePage());
         settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true); // asked first, see EnginePage
+        settings->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, true); // asked first, see EnginePage
     }
     return p;
 }

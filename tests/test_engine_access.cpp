@@ -1,0 +1,262 @@
+// What a page may reach beyond itself, on the real engine: the screen (asked for every share),
+// the files the user picks in the program's dialogs (a save picker's file is the page's to
+// write; more is asked), and the user's client certificates (the one chosen reaches the site).
+
+#include "browser/browser_window.h"
+#include "common/modal.h"
+#include "engine/engine_host.h"
+#include "engine/qtwebengine/qt_web_engine.h"
+#include "support/loopback_http_server.h"
+#include "support/test_main.h"
+#include "support/windows.h"
+
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWebEngineView>
+#include <QtWebEngineCoreVersion>
+#include <memory>
+
+namespace {
+QString title(Browser *window) { return window->windowTitle().section(QStringLiteral("   --"), 0, 0); }
+QtWebEngine *engineOf(Browser *window) { return static_cast<QtWebEngine *>(window->WebBrowser1); }
+
+QByteArray clickPage(const QByteArray &onClick)
+{
+    return "<title>ready</title><body style='margin:0'><div style='width:100%;height:600px' onclick=\"" + onClick +
+           "()\">click</div><script>async function " + onClick + "() {";
+}
+
+bool run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    const bool ok = process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit
+        && process.exitCode() == 0;
+    if (!ok)
+        qWarning("%s: %s", qPrintable(program), process.readAll().constData());
+    return ok;
+}
+} // namespace
+
+class TestEngineAccess : public QObject {
+    Q_OBJECT
+    QTemporaryDir home;
+    LoopbackHttpServer server;
+    std::unique_ptr<LoopbackHttpServer> secure;
+    QList<PermissionQuestion> asked;
+    bool allow = true;
+    std::optional<Override<EngineHost::PermissionAsk>::Scoped> answering;
+
+    Browser *openWindow(const QUrl &url)
+    {
+        auto *window = new Browser;
+        QSignalSpy done(window->WebBrowser1, &WebEngine::DownloadComplete);
+        window->show();
+        done.wait(15000);
+        window->WebBrowser1->Navigate(url.toString());
+        return window;
+    }
+
+    Browser *clickedPage(const QString &path)
+    {
+        Browser *window = openWindow(server.url(path));
+        [&] {
+            QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("ready"), 10000);
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+        }();
+        click(window);
+        return window;
+    }
+
+    static void click(Browser *window)
+    {
+        QTest::qWait(300); // the first frame has to be up before the page takes clicks
+        QTest::mouseClick(engineOf(window)->view()->focusProxy(), Qt::LeftButton, {}, QPoint(60, 60));
+    }
+
+    // A client certificate named name, issued by the test authority, in the user's NSS database.
+    bool addClientCertificate(const QString &name)
+    {
+        const QString base = home.filePath(name);
+        return run("openssl", {"req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=" + name, "-keyout",
+                               base + ".key", "-out", base + ".csr"})
+            && run("openssl", {"x509", "-req", "-in", base + ".csr", "-CA", home.filePath("ca.pem"), "-CAkey",
+                               home.filePath("ca.key"), "-CAcreateserial", "-days", "2", "-extfile",
+                               home.filePath("client.ext"), "-out", base + ".pem"})
+            && run("openssl", {"pkcs12", "-export", "-in", base + ".pem", "-inkey", base + ".key", "-name", name,
+                               "-passout", "pass:", "-out", base + ".p12"})
+            && run("pk12util", {"-i", base + ".p12", "-d", "sql:" + home.filePath(".pki/nssdb"), "-W", ""});
+    }
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // The engine reads the user's certificates from ~/.pki/nssdb when it first needs them:
+        // a home of the test's own, made before any page.
+        QVERIFY(home.isValid());
+        qputenv("HOME", QFile::encodeName(home.path()));
+        QVERIFY(QDir().mkpath(home.filePath(".pki/nssdb")));
+        QFile ext(home.filePath("client.ext"));
+        QVERIFY(ext.open(QIODevice::WriteOnly) && ext.write("extendedKeyUsage=clientAuth\n") > 0);
+        ext.close();
+        QVERIFY(run("certutil", {"-N", "-d", "sql:" + home.filePath(".pki/nssdb"), "--empty-password"}));
+        QVERIFY(run("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                                "/CN=Quillon Test Authority", "-keyout", home.filePath("ca.key"), "-out",
+                                home.filePath("ca.pem")}));
+        QVERIFY(addClientCertificate("Ann Example"));
+        QVERIFY(addClientCertificate("Bob Example"));
+
+        // A site that will not talk to anyone without a certificate from that authority.
+        std::optional<QSslConfiguration> tls = LoopbackHttpServer::selfSignedTls(home.path());
+        QVERIFY(tls);
+        tls->setPeerVerifyMode(QSslSocket::VerifyPeer);
+        tls->addCaCertificates(home.filePath("ca.pem"));
+        secure = std::make_unique<LoopbackHttpServer>(nullptr, &*tls);
+        secure->route("/page", "text/html", "<title>Secure page</title>hello");
+
+        server.route("/share", "text/html",
+                     clickPage("share") + "try { const s = await navigator.mediaDevices.getDisplayMedia({video: true});"
+                                          " document.title = 'shared:' + s.getVideoTracks().length;"
+                                          " s.getTracks().forEach(t => t.stop()); }"
+                                          " catch (e) { document.title = 'refused:' + e.name; } }</script>");
+        server.route("/save", "text/html",
+                     clickPage("save") + "try { const h = await showSaveFilePicker({suggestedName: 'notes.txt'});"
+                                         " const w = await h.createWritable(); await w.write('written by the page');"
+                                         " await w.close(); document.title = 'saved'; }"
+                                         " catch (e) { document.title = 'failed:' + e.name; } }</script>");
+        server.route("/edit", "text/html",
+                     clickPage("edit") + "const [h] = await showOpenFilePicker(); const text = await (await h.getFile()).text();"
+                                         " try { const w = await h.createWritable(); await w.write('changed'); await w.close();"
+                                         " document.title = 'changed:' + text; }"
+                                         " catch (e) { document.title = 'read:' + text + ':' + e.name; } }</script>");
+        answering.emplace(EngineHost::askPermission().scoped(
+            [this](QWidget *, const PermissionQuestion &q, QObject *pending, std::function<void(bool)> reply) {
+                asked << q;
+                QTimer::singleShot(0, pending, [reply, yes = allow] { reply(yes); });
+            }));
+    }
+    void init() { asked.clear(); }
+    void cleanup() { deleteAllBrowsers(); }
+    void cleanupTestCase()
+    {
+        answering.reset();
+        secure.reset();
+    }
+
+    void screenSharingIsAskedForEveryShare()
+    {
+        QList<ScreenShareRequest> chooser;
+        std::optional<ScreenShareChoice> choose = ScreenShareChoice{false, 0};
+        auto restore = EngineHost::chooseScreen().scoped([&](QWidget *, const ScreenShareRequest &r, QObject *) {
+            chooser << r;
+            return choose;
+        });
+        allow = true;
+        Browser *window = clickedPage("/share");
+        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("shared:1"), 15000);
+
+        allow = false; // the next share is asked again, and refused
+        choose.reset();
+        click(window);
+        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("refused:NotAllowedError"), 15000);
+#if QTWEBENGINECORE_VERSION >= QT_VERSION_CHECK(6, 7, 0)
+        // The chooser is the question: the user's choice, or Cancel, is the whole answer.
+        QCOMPARE(chooser.size(), 2);
+        QCOMPARE(chooser[0].site, QStringLiteral("127.0.0.1"));
+        QVERIFY(!chooser[0].screens.isEmpty());
+        QVERIFY(asked.isEmpty());
+#else
+        QVERIFY(chooser.isEmpty());
+        QCOMPARE(asked.size(), 2);
+        QCOMPARE(asked[0].site, QStringLiteral("127.0.0.1"));
+        QCOMPARE(asked[0].wants, QStringLiteral("share your whole screen"));
+#endif
+    }
+
+    void aPageWritesTheFileThePickerGaveIt()
+    {
+        const QString target = home.filePath("notes.txt");
+        QList<QFileDialog *> dialogs;
+        QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+        QString suggested;
+        auto restore = Modal::runner().scoped([&](QDialog *dialog) {
+            auto *files = qobject_cast<QFileDialog *>(dialog);
+            if (!files)
+                return int(QDialog::Rejected);
+            dialogs << files;
+            mode = files->acceptMode();
+            suggested = files->selectedFiles().value(0);
+            files->selectFile(target);
+            return int(QDialog::Accepted);
+        });
+        Browser *window = clickedPage("/save");
+        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("saved"), 15000);
+        QCOMPARE(dialogs.size(), 1);
+        QCOMPARE(mode, QFileDialog::AcceptSave);
+        QVERIFY2(suggested.endsWith(QStringLiteral("/notes.txt")), qPrintable(suggested));
+        QFile saved(target);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), QByteArray("written by the page"));
+        QVERIFY2(asked.isEmpty(), qPrintable(asked.value(0).wants)); // the picked file is the page's
+
+        // A file only opened may be read; changing it is asked, and refused here.
+        allow = false;
+        window->WebBrowser1->Navigate(server.url("/edit").toString());
+        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("ready"), 10000);
+        click(window);
+        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("read:written by the page:NotAllowedError"), 15000);
+        QCOMPARE(mode, QFileDialog::AcceptOpen);
+        QCOMPARE(asked.size(), 1);
+        QCOMPARE(asked[0].wants, QStringLiteral("save changes to \u201c%1\u201d").arg(target));
+        QVERIFY(saved.seek(0));
+        QCOMPARE(saved.readAll(), QByteArray("written by the page"));
+    }
+
+    void theCertificateChosenReachesTheSite()
+    {
+        QList<ClientCertificateRequest> offered;
+        std::optional<int> choose;
+        bool send = true;
+        auto restore = EngineHost::chooseClientCertificate().scoped(
+            [&](QWidget *, const ClientCertificateRequest &request, QObject *) {
+                offered << request;
+                choose.reset();
+                for (int i = 0; i < request.certificates.size(); ++i)
+                    if (request.certificates[i].subject == QLatin1String("Bob Example"))
+                        choose = i;
+                return send ? choose : std::nullopt;
+            });
+        Browser *window = openWindow(secure->url("/page"));
+        // The server's own certificate is one of the test's: passed as the user would.
+        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("Certificate not trusted"), 10000);
+        engineOf(window)->page()->runJavaScript("document.querySelector('a').click()");
+        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("Secure page"), 15000);
+        QCOMPARE(offered.size(), 1);
+        QCOMPARE(offered[0].host, QStringLiteral("127.0.0.1"));
+        QCOMPARE(offered[0].certificates.size(), 2);
+        QVERIFY(choose);
+        QCOMPARE(offered[0].certificates[*choose].issuer, QStringLiteral("Quillon Test Authority"));
+        QVERIFY(offered[0].certificates[*choose].validUntil > QDateTime::currentDateTime().addDays(1));
+        QCOMPARE(secure->peers(), QStringList{QStringLiteral("Bob Example")});
+
+        // "Don't send": the site never sees a request; the engine's error page shows.
+        send = false;
+        const int requests = secure->requests().size();
+        window->WebBrowser1->Navigate(secure->url("/page", QStringLiteral("localhost")).toString());
+        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("Certificate not trusted"), 10000);
+        engineOf(window)->page()->runJavaScript("document.querySelector('a').click()");
+        QTRY_COMPARE_WITH_TIMEOUT(offered.size(), 2, 15000);
+        QTest::qWait(1000);
+        QVERIFY(title(window) != QStringLiteral("Secure page"));
+        QCOMPARE(secure->requests().size(), requests);
+    }
+};
+
+QUILLON_TEST_MAIN(TestEngineAccess)
+#include "test_engine_access.moc"
