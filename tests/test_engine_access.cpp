@@ -130,6 +130,10 @@ private Q_SLOTS:
                                          " const w = await h.createWritable(); await w.write('written by the page');"
                                          " await w.close(); document.title = 'saved'; }"
                                          " catch (e) { document.title = 'failed:' + e.name; } }</script>");
+        server.route("/upload", "text/html",
+                     clickPage("upload") + "const input = document.createElement('input'); input.type = 'file';"
+                                           " input.onchange = async () => document.title = 'read:'"
+                                           " + (await input.files[0].text()).split('\\n')[0]; input.click(); }</script>");
         server.route("/edit", "text/html",
                      clickPage("edit") + "const [h] = await showOpenFilePicker(); const text = await (await h.getFile()).text();"
                                          " try { const w = await h.createWritable(); await w.write('changed'); await w.close();"
@@ -179,26 +183,35 @@ private Q_SLOTS:
 #endif
     }
 
-    void aPageWritesTheFileThePickerGaveIt()
+    void filesComeFromTheProgramsDialogs()
     {
-        const QString target = home.filePath("notes.txt");
-        QList<QFileDialog *> dialogs;
-        QFileDialog::AcceptMode mode = QFileDialog::AcceptOpen;
+        QString target = home.filePath("notes.txt");
+        QFile(target).remove();
+        QList<QFileDialog::AcceptMode> modes;
         QString suggested;
         auto restore = Modal::runner().scoped([&](QDialog *dialog) {
             auto *files = qobject_cast<QFileDialog *>(dialog);
             if (!files)
                 return int(QDialog::Rejected);
-            dialogs << files;
-            mode = files->acceptMode();
+            modes << files->acceptMode();
             suggested = files->selectedFiles().value(0);
             files->selectFile(target);
             return int(QDialog::Accepted);
         });
-        Browser *window = clickedPage("/save");
+        // A file input: the program's dialog, the page reads what was chosen.
+        QFile(home.filePath("ca.pem")).copy(target);
+        Browser *window = clickedPage("/upload");
+        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("read:-----BEGIN CERTIFICATE-----"), 15000);
+        QCOMPARE(modes, QList<QFileDialog::AcceptMode>{QFileDialog::AcceptOpen});
+        QFile(target).remove();
+
+        window->WebBrowser1->Navigate(server.url("/save").toString());
+        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("ready"), 10000);
+        click(window);
+#if QTWEBENGINECORE_VERSION >= QT_VERSION_CHECK(6, 5, 0)
         QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("saved"), 15000);
-        QCOMPARE(dialogs.size(), 1);
-        QCOMPARE(mode, QFileDialog::AcceptSave);
+        QCOMPARE(modes.size(), 2);
+        QCOMPARE(modes[1], QFileDialog::AcceptSave);
         QVERIFY2(suggested.endsWith(QStringLiteral("/notes.txt")), qPrintable(suggested));
         QFile saved(target);
         QVERIFY(saved.open(QIODevice::ReadOnly));
@@ -211,11 +224,17 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("ready"), 10000);
         click(window);
         QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("read:written by the page:NotAllowedError"), 15000);
-        QCOMPARE(mode, QFileDialog::AcceptOpen);
+        QCOMPARE(modes.size(), 3);
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].wants, QStringLiteral("save changes to \u201c%1\u201d").arg(target));
         QVERIFY(saved.seek(0));
         QCOMPARE(saved.readAll(), QByteArray("written by the page"));
+#else
+        // This engine crashes once a page given a file by a picker moves on: it has none, and
+        // pages fall back to a download or a file input.
+        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("failed:ReferenceError"), 15000);
+        QCOMPARE(modes.size(), 1);
+#endif
     }
 
     void theCertificateChosenReachesTheSite()
@@ -243,18 +262,19 @@ private Q_SLOTS:
         QVERIFY(choose);
         QCOMPARE(offered[0].certificates[*choose].issuer, QStringLiteral("Quillon Test Authority"));
         QVERIFY(offered[0].certificates[*choose].validUntil > QDateTime::currentDateTime().addDays(1));
-        QCOMPARE(secure->peers(), QStringList{QStringLiteral("Bob Example")});
+        const QStringList peers = secure->peers(); // the page, and maybe its icon
+        QCOMPARE(QSet<QString>(peers.cbegin(), peers.cend()), QSet<QString>{QStringLiteral("Bob Example")});
 
         // "Don't send": the site never sees a request; the engine's error page shows.
         send = false;
-        const int requests = secure->requests().size();
         window->WebBrowser1->Navigate(secure->url("/page", QStringLiteral("localhost")).toString());
         QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("Certificate not trusted"), 10000);
         engineOf(window)->page()->runJavaScript("document.querySelector('a').click()");
         QTRY_COMPARE_WITH_TIMEOUT(offered.size(), 2, 15000);
         QTest::qWait(1000);
         QVERIFY(title(window) != QStringLiteral("Secure page"));
-        QCOMPARE(secure->requests().size(), requests);
+        QCOMPARE(secure->requests().count(QStringLiteral("/page")), 1);
+        QVERIFY(!secure->peers().contains(QString()));
     }
 };
 

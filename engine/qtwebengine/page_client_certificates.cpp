@@ -4,8 +4,10 @@
 
 #include "engine/qtwebengine/engine_page.h"
 
+#include "common/modal.h"
 #include "engine/qtwebengine/qt_web_engine.h"
 
+#include <QHash>
 #include <QSslCertificate>
 #include <QWebEngineClientCertificateSelection>
 #include <QWebEngineView>
@@ -20,28 +22,61 @@ ClientCertificate factsOf(const QSslCertificate &certificate)
             name(certificate.issuerDisplayName(), certificate.issuerInfo(QSslCertificate::CommonName)),
             certificate.expiryDate()};
 }
+
+// The answers of this run, per site and port: a null certificate is "Don't send".
+QHash<QString, QSslCertificate> &chosen()
+{
+    static QHash<QString, QSslCertificate> answers;
+    return answers;
+}
+
+// Further asks of a site while its question is open.
+QHash<QString, QList<QWebEngineClientCertificateSelection>> &waiting()
+{
+    static QHash<QString, QList<QWebEngineClientCertificateSelection>> asks;
+    return asks;
+}
+
+void send(QWebEngineClientCertificateSelection &selection, const QSslCertificate &certificate)
+{
+    if (certificate.isNull() || !selection.certificates().contains(certificate))
+        selection.selectNone();
+    else
+        selection.select(certificate);
+}
 } // namespace
 
 void EnginePage::connectClientCertificates()
 {
     connect(this, &QWebEnginePage::selectClientCertificate, this,
             [this](QWebEngineClientCertificateSelection selection) {
+                // Each connection to the site asks again: the first answer stands for the rest,
+                // those made while it is asked among them.
+                const QString site = selection.host().toString();
+                if (const auto known = chosen().constFind(site); known != chosen().constEnd())
+                    return send(selection, *known);
+                if (waiting().contains(site))
+                    return waiting()[site].append(selection);
+                waiting()[site] = {};
                 const QList<QSslCertificate> offered = selection.certificates();
                 ClientCertificateRequest request;
                 request.host = selection.host().host();
                 for (const QSslCertificate &certificate : offered)
                     request.certificates << factsOf(certificate);
                 auto *pending = new QObject(this);
-                std::optional<int> chosen;
+                std::optional<int> choice;
                 try {
-                    chosen = EngineHost::chooseClientCertificate()(engine()->view(), request, pending);
+                    choice = EngineHost::chooseClientCertificate()(engine()->view(), request, pending);
                 } catch (...) {
-                    chosen.reset();
+                    choice.reset();
                 }
                 delete pending;
-                if (chosen && *chosen >= 0 && *chosen < offered.size())
-                    selection.select(offered.at(*chosen));
-                else
-                    selection.selectNone();
+                const QSslCertificate certificate =
+                    choice && *choice >= 0 && *choice < offered.size() ? offered.at(*choice) : QSslCertificate();
+                if (!Modal::ending(engine()->view()->window())) // closing the window is no answer
+                    chosen().insert(site, certificate);
+                send(selection, certificate);
+                for (QWebEngineClientCertificateSelection &other : waiting().take(site))
+                    send(other, certificate);
             });
 }

@@ -19,9 +19,16 @@ QHash<QString, bool> &answers()
     return remembered;
 }
 
+// The engine hands over a bare path in a URL, not a file URL.
+QString pathOf(const Request &request)
+{
+    const QUrl url = request.filePath();
+    return url.isLocalFile() ? url.toLocalFile() : url.path();
+}
+
 QString keyOf(const Request &request)
 {
-    return QStringList{request.origin().toString(), request.filePath().toLocalFile(),
+    return QStringList{request.origin().toString(), pathOf(request),
                        QString::number(request.handleType()), QString::number(int(request.accessFlags()))}
         .join(QLatin1Char('\n'));
 }
@@ -33,7 +40,7 @@ QString cleaned(const QString &path) { return QDir::cleanPath(QFileInfo(path).ab
 // What the page wants, in plain words, after "<site> wants to".
 QString wants(const Request &request)
 {
-    const QString path = QDir::toNativeSeparators(request.filePath().toLocalFile());
+    const QString path = QDir::toNativeSeparators(pathOf(request));
     const bool write = request.accessFlags().testFlag(Request::Write);
     if (request.handleType() == Request::Directory)
         return write ? QObject::tr("see and change the files in the folder \u201c%1\u201d").arg(path)
@@ -83,7 +90,7 @@ QStringList FileAccess::choose(QWebEnginePage::FileSelectionMode mode, const QSt
 
 void FileAccess::requested(QWebEngineFileSystemAccessRequest request)
 {
-    const QString path = cleaned(request.filePath().toLocalFile());
+    const QString path = cleaned(pathOf(request));
     const Request::AccessFlags picked = m_picked.value(path);
     if (request.handleType() == Request::File && (request.accessFlags() & ~picked) == 0) {
         request.accept();
