@@ -11,9 +11,9 @@
 #include "support/windows.h"
 
 #include <QDialog>
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -25,23 +25,25 @@ namespace {
 QString title(Browser *window) { return window->windowTitle().section(QStringLiteral("   --"), 0, 0); }
 QtWebEngine *engineOf(Browser *window) { return static_cast<QtWebEngine *>(window->WebBrowser1); }
 
-QByteArray clickPage(const QByteArray &onClick)
+// A page that runs script when clicked; a failure shows as "failed:" and its name in the title.
+QByteArray clickPage(const QByteArray &script)
 {
-    return "<title>ready</title><body style='margin:0'><div style='width:100%;height:600px' onclick=\"" + onClick +
-           "()\">click</div><script>async function " + onClick + "() {";
+    return "<title>ready</title><body style='margin:0'><div style='width:100%;height:600px' onclick='run()'>click"
+           "</div><script>async function run() { try { " +
+           script + " } catch (e) { document.title = 'failed:' + e.name; } }</script>";
 }
 
-bool run(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    const bool ok = process.waitForFinished(30000) && process.exitStatus() == QProcess::NormalExit
-        && process.exitCode() == 0;
-    if (!ok)
-        qWarning("%s: %s", qPrintable(program), process.readAll().constData());
-    return ok;
-}
+// A test authority, two client certificates it issued (Ann and Bob Example) in the user's NSS
+// database, and the server's own certificate, all made in the folder given.
+const char *makeCertificates = R"(set -e; cd "$1"; mkdir -p .pki/nssdb; certutil -N -d sql:.pki/nssdb --empty-password
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=127.0.0.1' \
+  -addext subjectAltName=IP:127.0.0.1,DNS:localhost -keyout key.pem -out cert.pem
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj '/CN=Quillon Test Authority' -keyout ca.key -out ca.pem
+echo extendedKeyUsage=clientAuth > client.ext
+for n in Ann Bob; do openssl req -newkey rsa:2048 -nodes -subj "/CN=$n Example" -keyout $n.key -out $n.csr
+  openssl x509 -req -in $n.csr -CA ca.pem -CAkey ca.key -CAcreateserial -days 2 -extfile client.ext -out $n.pem
+  openssl pkcs12 -export -in $n.pem -inkey $n.key -name $n -passout pass: -out $n.p12
+  pk12util -i $n.p12 -d sql:.pki/nssdb -W ''; done)";
 } // namespace
 
 class TestEngineAccess : public QObject {
@@ -63,9 +65,13 @@ class TestEngineAccess : public QObject {
         return window;
     }
 
-    Browser *clickedPage(const QString &path)
+    // Loads path (in a new window when none is given), then clicks the page.
+    Browser *clickedPage(const QString &path, Browser *window = nullptr)
     {
-        Browser *window = openWindow(server.url(path));
+        if (window)
+            window->WebBrowser1->Navigate(server.url(path).toString());
+        else
+            window = openWindow(server.url(path));
         [&] {
             QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("ready"), 10000);
             QVERIFY(QTest::qWaitForWindowExposed(window));
@@ -80,20 +86,6 @@ class TestEngineAccess : public QObject {
         QTest::mouseClick(engineOf(window)->view()->focusProxy(), Qt::LeftButton, {}, QPoint(60, 60));
     }
 
-    // A client certificate named name, issued by the test authority, in the user's NSS database.
-    bool addClientCertificate(const QString &name)
-    {
-        const QString base = home.filePath(name);
-        return run("openssl", {"req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=" + name, "-keyout",
-                               base + ".key", "-out", base + ".csr"})
-            && run("openssl", {"x509", "-req", "-in", base + ".csr", "-CA", home.filePath("ca.pem"), "-CAkey",
-                               home.filePath("ca.key"), "-CAcreateserial", "-days", "2", "-extfile",
-                               home.filePath("client.ext"), "-out", base + ".pem"})
-            && run("openssl", {"pkcs12", "-export", "-in", base + ".pem", "-inkey", base + ".key", "-name", name,
-                               "-passout", "pass:", "-out", base + ".p12"})
-            && run("pk12util", {"-i", base + ".p12", "-d", "sql:" + home.filePath(".pki/nssdb"), "-W", ""});
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {
@@ -101,19 +93,14 @@ private Q_SLOTS:
         // a home of the test's own, made before any page.
         QVERIFY(home.isValid());
         qputenv("HOME", QFile::encodeName(home.path()));
-        QVERIFY(QDir().mkpath(home.filePath(".pki/nssdb")));
-        QFile ext(home.filePath("client.ext"));
-        QVERIFY(ext.open(QIODevice::WriteOnly) && ext.write("extendedKeyUsage=clientAuth\n") > 0);
-        ext.close();
-        QVERIFY(run("certutil", {"-N", "-d", "sql:" + home.filePath(".pki/nssdb"), "--empty-password"}));
-        QVERIFY(run("openssl", {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
-                                "/CN=Quillon Test Authority", "-keyout", home.filePath("ca.key"), "-out",
-                                home.filePath("ca.pem")}));
-        QVERIFY(addClientCertificate("Ann Example"));
-        QVERIFY(addClientCertificate("Bob Example"));
+        QProcess make;
+        make.setProcessChannelMode(QProcess::MergedChannels);
+        make.start("bash", {"-c", makeCertificates, "bash", home.path()});
+        QVERIFY(make.waitForFinished(60000));
+        QVERIFY2(make.exitCode() == 0, make.readAll().constData());
 
         // A site that will not talk to anyone without a certificate from that authority.
-        std::optional<QSslConfiguration> tls = LoopbackHttpServer::selfSignedTls(home.path());
+        std::optional<QSslConfiguration> tls = LoopbackHttpServer::selfSignedTls(home.path()); // the one made above
         QVERIFY(tls);
         tls->setPeerVerifyMode(QSslSocket::VerifyPeer);
         tls->addCaCertificates(home.filePath("ca.pem"));
@@ -121,24 +108,20 @@ private Q_SLOTS:
         secure->route("/page", "text/html", "<title>Secure page</title>hello");
 
         server.route("/share", "text/html",
-                     clickPage("share") + "try { const s = await navigator.mediaDevices.getDisplayMedia({video: true});"
-                                          " document.title = 'shared:' + s.getVideoTracks().length;"
-                                          " s.getTracks().forEach(t => t.stop()); }"
-                                          " catch (e) { document.title = 'refused:' + e.name; } }</script>");
+                     clickPage("const s = await navigator.mediaDevices.getDisplayMedia({video: true});"
+                               " document.title = 'shared:' + s.getVideoTracks().length; s.getTracks()[0].stop();"));
         server.route("/save", "text/html",
-                     clickPage("save") + "try { const h = await showSaveFilePicker({suggestedName: 'notes.txt'});"
-                                         " const w = await h.createWritable(); await w.write('written by the page');"
-                                         " await w.close(); document.title = 'saved'; }"
-                                         " catch (e) { document.title = 'failed:' + e.name; } }</script>");
+                     clickPage("const h = await showSaveFilePicker({suggestedName: 'notes.txt'});"
+                               " const w = await h.createWritable(); await w.write('written by the page');"
+                               " await w.close(); document.title = 'saved';"));
         server.route("/upload", "text/html",
-                     clickPage("upload") + "const input = document.createElement('input'); input.type = 'file';"
-                                           " input.onchange = async () => document.title = 'read:'"
-                                           " + (await input.files[0].text()).split('\\n')[0]; input.click(); }</script>");
+                     clickPage("const input = document.createElement('input'); input.type = 'file'; input.click();"
+                               " input.onchange = async () =>"
+                               " document.title = 'read:' + (await input.files[0].text()).slice(0, 11);"));
         server.route("/edit", "text/html",
-                     clickPage("edit") + "const [h] = await showOpenFilePicker(); const text = await (await h.getFile()).text();"
-                                         " try { const w = await h.createWritable(); await w.write('changed'); await w.close();"
-                                         " document.title = 'changed:' + text; }"
-                                         " catch (e) { document.title = 'read:' + text + ':' + e.name; } }</script>");
+                     clickPage("const [h] = await showOpenFilePicker(); const text = await (await h.getFile()).text();"
+                               " await h.createWritable().catch(e => { throw {name: text + ':' + e.name}; });"
+                               " document.title = 'changed';"));
         answering.emplace(EngineHost::askPermission().scoped(
             [this](QWidget *, const PermissionQuestion &q, QObject *pending, std::function<void(bool)> reply) {
                 asked << q;
@@ -168,7 +151,7 @@ private Q_SLOTS:
         allow = false; // the next share is asked again, and refused
         choose.reset();
         click(window);
-        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("refused:NotAllowedError"), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(title(window).startsWith(QStringLiteral("failed:")), 15000);
 #if QTWEBENGINECORE_VERSION >= QT_VERSION_CHECK(6, 7, 0)
         // The chooser is the question: the user's choice, or Cancel, is the whole answer.
         QCOMPARE(chooser.size(), 2);
@@ -176,6 +159,7 @@ private Q_SLOTS:
         QVERIFY(!chooser[0].screens.isEmpty());
         QVERIFY(asked.isEmpty());
 #else
+        QCOMPARE(title(window), QStringLiteral("failed:NotAllowedError"));
         QVERIFY(chooser.isEmpty());
         QCOMPARE(asked.size(), 2);
         QCOMPARE(asked[0].site, QStringLiteral("127.0.0.1"));
@@ -185,8 +169,7 @@ private Q_SLOTS:
 
     void filesComeFromTheProgramsDialogs()
     {
-        QString target = home.filePath("notes.txt");
-        QFile(target).remove();
+        QString target = home.filePath("ca.pem");
         QList<QFileDialog::AcceptMode> modes;
         QString suggested;
         auto restore = Modal::runner().scoped([&](QDialog *dialog) {
@@ -199,15 +182,12 @@ private Q_SLOTS:
             return int(QDialog::Accepted);
         });
         // A file input: the program's dialog, the page reads what was chosen.
-        QFile(home.filePath("ca.pem")).copy(target);
         Browser *window = clickedPage("/upload");
-        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("read:-----BEGIN CERTIFICATE-----"), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("read:-----BEGIN "), 15000);
         QCOMPARE(modes, QList<QFileDialog::AcceptMode>{QFileDialog::AcceptOpen});
-        QFile(target).remove();
 
-        window->WebBrowser1->Navigate(server.url("/save").toString());
-        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("ready"), 10000);
-        click(window);
+        target = home.filePath("notes.txt");
+        clickedPage("/save", window);
 #if QTWEBENGINECORE_VERSION >= QT_VERSION_CHECK(6, 5, 0)
         QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("saved"), 15000);
         QCOMPARE(modes.size(), 2);
@@ -220,15 +200,11 @@ private Q_SLOTS:
 
         // A file only opened may be read; changing it is asked, and refused here.
         allow = false;
-        window->WebBrowser1->Navigate(server.url("/edit").toString());
-        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("ready"), 10000);
-        click(window);
-        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("read:written by the page:NotAllowedError"), 15000);
+        clickedPage("/edit", window);
+        QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("failed:written by the page:NotAllowedError"), 15000);
         QCOMPARE(modes.size(), 3);
         QCOMPARE(asked.size(), 1);
         QCOMPARE(asked[0].wants, QStringLiteral("save changes to \u201c%1\u201d").arg(target));
-        QVERIFY(saved.seek(0));
-        QCOMPARE(saved.readAll(), QByteArray("written by the page"));
 #else
         // This engine crashes once a page given a file by a picker moves on: it has none, and
         // pages fall back to a download or a file input.

@@ -45,7 +45,8 @@ QString wants(const Request &request)
     if (request.handleType() == Request::Directory)
         return write ? QObject::tr("see and change the files in the folder \u201c%1\u201d").arg(path)
                      : QObject::tr("see the files in the folder \u201c%1\u201d").arg(path);
-    return write ? QObject::tr("save changes to \u201c%1\u201d").arg(path) : QObject::tr("read \u201c%1\u201d").arg(path);
+    return write ? QObject::tr("save changes to \u201c%1\u201d").arg(path)
+                 : QObject::tr("read \u201c%1\u201d").arg(path);
 }
 
 FileChoiceKind kindOf(QWebEnginePage::FileSelectionMode mode)
@@ -121,8 +122,8 @@ void FileAccess::requested(QWebEngineFileSystemAccessRequest request)
         delete question.data();
     };
     try {
-        EngineHost::askPermission()(m_page->engine()->view(), PermissionQuestion{siteOf(request.origin()), wants(request)},
-                                    pending, answer);
+        const PermissionQuestion question{siteOf(request.origin()), wants(request)};
+        EngineHost::askPermission()(m_page->engine()->view(), question, pending, answer);
     } catch (...) {
         answer(false);
     }
@@ -130,8 +131,7 @@ void FileAccess::requested(QWebEngineFileSystemAccessRequest request)
 
 void FileAccess::withdrawQuestions()
 {
-    const QList<QObject *> pending = findChildren<QObject *>(QStringLiteral("fileQuestion"), Qt::FindDirectChildrenOnly);
-    qDeleteAll(pending);
+    qDeleteAll(findChildren<QObject *>(QStringLiteral("fileQuestion"), Qt::FindDirectChildrenOnly));
 }
 
 void EnginePage::connectFileAccess() { m_files = new FileAccess(this); }
