@@ -35,7 +35,12 @@ QString keyOf(const Request &request)
 
 QString siteOf(const QUrl &url) { return url.host().isEmpty() ? url.toDisplayString() : url.host(); }
 
-QString cleaned(const QString &path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+// A site and a file on this computer, as one key.
+QString siteAndPath(const QUrl &site, const QString &path)
+{
+    const QUrl origin = site.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment | QUrl::RemoveUserInfo);
+    return origin.toString() + QLatin1Char('\n') + QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
 
 // What the page wants, in plain words, after "<site> wants to".
 QString wants(const Request &request)
@@ -81,18 +86,15 @@ QStringList FileAccess::choose(QWebEnginePage::FileSelectionMode mode, const QSt
     const Request::AccessFlags allowed = mode == QWebEnginePage::FileSelectSave
         ? Request::AccessFlags(Request::Read | Request::Write)
         : Request::AccessFlags(Request::Read);
-    for (QString &path : chosen) {
-        path = cleaned(path);
+    for (const QString &path : chosen)
         if (mode != QWebEnginePage::FileSelectUploadFolder)
-            m_picked[path] |= allowed;
-    }
+            m_picked[siteAndPath(m_page->url(), path)] |= allowed;
     return chosen;
 }
 
 void FileAccess::requested(QWebEngineFileSystemAccessRequest request)
 {
-    const QString path = cleaned(pathOf(request));
-    const Request::AccessFlags picked = m_picked.value(path);
+    const Request::AccessFlags picked = m_picked.value(siteAndPath(request.origin(), pathOf(request)));
     if (request.handleType() == Request::File && (request.accessFlags() & ~picked) == 0) {
         request.accept();
         return;
@@ -122,8 +124,8 @@ void FileAccess::requested(QWebEngineFileSystemAccessRequest request)
         delete question.data();
     };
     try {
-        const PermissionQuestion question{siteOf(request.origin()), wants(request)};
-        EngineHost::askPermission()(m_page->engine()->view(), question, pending, answer);
+        const PermissionQuestion asking{siteOf(request.origin()), wants(request)};
+        EngineHost::askPermission()(m_page->engine()->view(), asking, pending, answer);
     } catch (...) {
         answer(false);
     }

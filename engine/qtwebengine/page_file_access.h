@@ -24,6 +24,6 @@ private:
     void withdrawQuestions();
 
     EnginePage *m_page;
-    // Files picked in this page, and what picking them allowed.
+    // Files picked in this page, by site and path, and what picking them allowed.
     QHash<QString, QWebEngineFileSystemAccessRequest::AccessFlags> m_picked;
 };
