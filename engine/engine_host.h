@@ -4,7 +4,10 @@
 
 #include "common/override.h"
 
+#include <QDateTime>
 #include <QIcon>
+#include <QList>
+#include <QStringList>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -89,4 +92,51 @@ Override<PermissionAsk> &askPermission();
 // Returns when answered or withdrawn; only the page's own window waits. Refuses until installed.
 using PageDialog = std::function<PageDialogAnswer(QWidget *pageArea, const PageDialogRequest &, QObject *pending)>;
 Override<PageDialog> &pageDialog();
+} // namespace EngineHost
+
+// What a page may reach beyond itself: the screen, the user's files, the user's certificates.
+// Each is asked in the page's own window and answered for this run only.
+struct ScreenShareRequest {
+    QString site;
+    QStringList screens; // what the engine offers, by name, in its order
+    QStringList windows;
+};
+struct ScreenShareChoice {
+    bool window = false; // a window, else a whole screen
+    int index = -1;      // into screens or windows
+};
+
+// A page's file input or its save and open pickers. `accepted` holds suffixes (".txt") or types.
+enum class FileChoiceKind { Open, OpenMany, Folder, Save };
+struct FileChoiceRequest {
+    FileChoiceKind kind = FileChoiceKind::Open;
+    QString site;
+    QString suggested; // a name or a path, maybe empty
+    QStringList accepted;
+};
+
+struct ClientCertificate {
+    QString subject;
+    QString issuer;
+    QDateTime validUntil;
+};
+struct ClientCertificateRequest {
+    QString host;
+    QList<ClientCertificate> certificates;
+};
+
+namespace EngineHost {
+// What to share; nothing when the user cancels. Cancels until installed.
+using ScreenChooser = std::function<std::optional<ScreenShareChoice>(QWidget *pageArea, const ScreenShareRequest &,
+                                                                     QObject *pending)>;
+Override<ScreenChooser> &chooseScreen();
+
+// The files the user chose (absolute paths); empty when cancelled. Chooses none until installed.
+using FileChooser = std::function<QStringList(QWidget *pageArea, const FileChoiceRequest &)>;
+Override<FileChooser> &chooseFiles();
+
+// The index of the certificate to send, or nothing for "don't send". Sends none until installed.
+using ClientCertificateChooser = std::function<std::optional<int>(QWidget *pageArea, const ClientCertificateRequest &,
+                                                                  QObject *pending)>;
+Override<ClientCertificateChooser> &chooseClientCertificate();
 } // namespace EngineHost

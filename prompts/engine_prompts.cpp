@@ -1,9 +1,12 @@
 #include "prompts/engine_prompts.h"
 
 #include "engine/engine_host.h"
+#include "prompts/client_certificate_dialog.h"
 #include "prompts/downloads_window.h"
+#include "prompts/file_chooser.h"
 #include "prompts/page_dialog.h"
 #include "prompts/question_bar.h"
+#include "prompts/screen_chooser.h"
 #include "prompts/sign_in_dialog.h"
 
 namespace EnginePrompts {
@@ -14,5 +17,8 @@ void install()
     EngineHost::signIn().set(&SignInDialog::ask);
     EngineHost::askPermission().set(&QuestionBar::ask);
     EngineHost::pageDialog().set(&PageDialog::ask);
+    EngineHost::chooseScreen().set(&ScreenChooser::ask);
+    EngineHost::chooseFiles().set(&FileChooser::choose);
+    EngineHost::chooseClientCertificate().set(&ClientCertificateDialog::ask);
 }
 } // namespace EnginePrompts

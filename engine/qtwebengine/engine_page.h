@@ -11,6 +11,7 @@
 #include <QWebEnginePage>
 #include <functional>
 
+class FileAccess;
 class FullScreenView;
 class QAuthenticator;
 class QWebEngineCertificateError;
@@ -48,6 +49,8 @@ protected:
                           QString *result) override;
     // A page's console is the page author's business, not the user's terminal.
     void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString &, int, const QString &) override {}
+    // File inputs and the save and open pickers: the program's own dialogs (page_file_access.cpp).
+    QStringList chooseFiles(FileSelectionMode mode, const QStringList &oldFiles, const QStringList &accepted) override;
 
 private:
     QWidget *pageArea() const;
@@ -66,6 +69,14 @@ private:
     void denyPendingPermissions();
     void fullScreenRequested(QWebEngineFullScreenRequest request);
     void leaveFullScreen();
+
+    // page_screen_share.cpp, page_file_access.cpp, page_client_certificates.cpp
+    void connectScreenShare();
+    static bool isScreenShare(int kind);
+    // Whether the user has just chosen what to share in the chooser; asks only once.
+    bool takeScreenChoice();
+    void connectFileAccess();
+    void connectClientCertificates();
 
     // page_certificates.cpp
     void certificateRefused(const QWebEngineCertificateError &error);
@@ -94,6 +105,8 @@ private:
     };
     QHash<QPair<QUrl, int>, PendingPermission> m_permissions;
     QPointer<FullScreenView> m_fullScreen;
+    bool m_screenChosen = false;
+    FileAccess *m_files = nullptr;
 
     struct CertificateFailure {
         QUrl url;

@@ -67,6 +67,7 @@ QWebEngineProfile *profile()
         p->scripts()->insert(engineOnHomePage());
         settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true); // asked first, see EnginePage
         Spelling::apply(p);
+        settings->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, true); // asked first, see EnginePage
     }
     return p;
 }

@@ -27,8 +27,15 @@ void prepareProcess()
     // the user's terminal; fatal errors still show. What the user or a packager put in the
     // engine's flags (a proxy, a scale factor, a feature switch) is kept and comes after ours,
     // so a switch of theirs that names the same setting wins.
+    QByteArray ours("--log-level=3");
+#if QTWEBENGINECORE_VERSION < QT_VERSION_CHECK(6, 5, 0)
+    // This engine crashes once a page that was given a file through its save or open picker
+    // moves to another site, or picks the same file again: pages get no pickers, and fall
+    // back to a download or a file input, which are safe.
+    ours += " --disable-blink-features=FileSystemAccess";
+#endif
     const QByteArray theirs = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").trimmed();
-    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", theirs.isEmpty() ? QByteArray("--log-level=3") : "--log-level=3 " + theirs);
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", theirs.isEmpty() ? ours : ours + ' ' + theirs);
     // Without this, Qt WebEngine 6.4 never gives a screen reader the page's contents (later
     // versions do by default). The engine still builds that tree only while assistive
     // technology is active, so nobody else pays for it.

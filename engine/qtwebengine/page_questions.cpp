@@ -57,8 +57,9 @@ QString wants(Kind kind)
     case QWebEnginePage::MediaVideoCapture: return QStringLiteral("use your camera");
     case QWebEnginePage::MediaAudioVideoCapture: return QStringLiteral("use your camera and microphone");
     case QWebEnginePage::MouseLock: return QStringLiteral("lock and hide your mouse pointer");
-    case QWebEnginePage::DesktopVideoCapture: return QStringLiteral("share your screen");
-    case QWebEnginePage::DesktopAudioVideoCapture: return QStringLiteral("share your screen and its sound");
+    // This engine offers no choice: it shares the whole of the first screen.
+    case QWebEnginePage::DesktopVideoCapture: return QStringLiteral("share your whole screen");
+    case QWebEnginePage::DesktopAudioVideoCapture: return QStringLiteral("share your whole screen and its sound");
     }
     return QString();
 }
@@ -91,6 +92,9 @@ void EnginePage::connectQuestions()
 #endif
     connect(this, &QWebEnginePage::fullScreenRequested, this, &EnginePage::fullScreenRequested);
     connect(this, &QWebEnginePage::certificateError, this, &EnginePage::certificateRefused);
+    connectScreenShare();
+    connectFileAccess();
+    connectClientCertificates();
 }
 
 void EnginePage::signIn(const QUrl &url, QAuthenticator *authenticator, const QString &proxyHost)
@@ -122,6 +126,11 @@ void EnginePage::askPermission(const QUrl &origin, int kind, const QString &want
         settle(false); // a kind we cannot put in plain words is never granted
         return;
     }
+    const bool screen = isScreenShare(kind); // asked for every share, never remembered
+    if (screen && takeScreenChoice()) {
+        settle(true);
+        return;
+    }
     if (const auto known = answers().constFind(key); known != answers().constEnd()) {
         settle(*known);
         return;
@@ -131,10 +140,11 @@ void EnginePage::askPermission(const QUrl &origin, int kind, const QString &want
     auto *pending = new QObject(this);
     m_permissions.insert(key, {pending, settle});
     QPointer<QObject> open(pending);
-    auto answer = [this, open, key, settle](bool allow) {
+    auto answer = [this, open, key, settle, screen](bool allow) {
         if (!open)
             return; // withdrawn: the page has gone on without it
-        answers().insert(key, allow);
+        if (!screen)
+            answers().insert(key, allow);
         settle(allow);
         m_permissions.remove(key);
         delete open.data();

@@ -13,6 +13,7 @@
 #include <QSslConfiguration>
 #include <QSslKey>
 #include <QSslServer>
+#include <QSslSocket>
 #include <QStringList>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -106,6 +107,8 @@ public:
     // Paths of the requests seen so far, in order; and every connection, even one that sent nothing.
     QStringList requests() const { return m_requests; }
     int connections() const { return m_connections; }
+    // For each request over TLS, the common name of the client's certificate (empty: none).
+    QStringList peers() const { return m_peers; }
 
 private:
     struct Resource {
@@ -125,6 +128,8 @@ private:
         const QList<QByteArray> requestLine = buffer.left(buffer.indexOf("\r\n")).split(' ');
         const QString path = requestLine.size() > 1 ? QString::fromLatin1(requestLine[1]) : QString();
         m_requests << path;
+        if (const auto *secure = qobject_cast<QSslSocket *>(socket))
+            m_peers << secure->peerCertificate().subjectInfo(QSslCertificate::CommonName).value(0);
         const auto it = m_routes.constFind(QUrl(path).path());
         const QByteArray authorization = header(buffer.left(end), "authorization");
         if (!authorization.isEmpty())
@@ -193,5 +198,6 @@ private:
     QHash<QString, QUrl> m_redirects;
     QHash<QTcpSocket *, QByteArray> m_pending;
     QStringList m_requests;
+    QStringList m_peers;
     int m_connections = 0;
 };
