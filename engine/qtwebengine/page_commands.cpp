@@ -158,6 +158,16 @@ void PageCommands::pageSetup()
     Modal::run(&dialog); // the dialog writes the choice into the printer on OK
 }
 
+void PageCommands::refuseWhileLoading()
+{
+    // The engine cannot print a page it is still replacing, and a dialog that opened by itself
+    // once the load ends (if it ever does) would come as a surprise: the user is told instead.
+    if (!m_loading)
+        return;
+    Q_EMIT notice(tr("Not printed: the page is still loading; wait, or press Stop"));
+    throw PlatformError(tr("The page is still loading"));
+}
+
 void PageCommands::print()
 {
     loadedUrl();

@@ -30,6 +30,8 @@ public:
     void save();
     void saveAs();
     void pageSetup();
+    // Print and Print Preview open no dialog while the page loads; the notice says why, once.
+    void refuseWhileLoading();
     void print();
     void printPreview();
     void properties();
