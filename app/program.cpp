@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QIcon>
 #include <QPointer>
@@ -32,10 +33,16 @@ void keepToolkitSettingsForTheRun()
     if (base.isEmpty())
         base = QDir::tempPath();
     settingsFolder() = new QTemporaryDir(base + QStringLiteral("/quillon-settings-XXXXXX"));
-    if (!settingsFolder()->isValid())
+    if (!settingsFolder()->isValid()) {
+        qputenv("MESA_SHADER_CACHE_DISABLE", "true"); // nowhere of the run's own: no cache at all
         return;
+    }
     for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
         QSettings::setPath(format, QSettings::UserScope, settingsFolder()->path());
+    // Mesa's shader cache, which it would keep in the home folder, is the run's too. Without
+    // one, every new window's GL context compiles the same shaders again: with the software
+    // renderer that is most of what opening a window costs.
+    qputenv("MESA_SHADER_CACHE_DIR", QFile::encodeName(settingsFolder()->filePath(QStringLiteral("shaders"))));
 }
 } // namespace
 
@@ -46,15 +53,14 @@ void prepareProcess()
     Environment::prepareProcess();
     AccessibleWindows::install();
     // Compiled shaders would be cached in the user's home; compiling them again costs little.
-    // Mesa keeps a cache of its own there too (newer releases even for its software renderer),
-    // in this process and in the engine's helpers, which inherit the setting.
+    // Mesa keeps a cache of its own there too (newer releases even for its software renderer):
+    // that one goes into the run's own folder, made before the toolkit's first GL context.
     QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
-    qputenv("MESA_SHADER_CACHE_DISABLE", "true");
+    keepToolkitSettingsForTheRun();
 }
 
 void prepareApplication(QApplication &app)
 {
-    keepToolkitSettingsForTheRun();
     Resources::init();
     QApplication::setApplicationName(QStringLiteral("Quillon's Browser"));
     QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")

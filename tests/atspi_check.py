@@ -535,10 +535,11 @@ def main():
         shown = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
                                 BROWSER_CAPTION], stdout=subprocess.PIPE, timeout=60)
         import pyatspi  # noqa: F401  (its registry cache starts from here)
-        app = wait_for(application, 20)
+        # A busy machine (a build beside the tests) can take long to bring the program up.
+        app = wait_for(application, 60)
         if not check("window", app is not None, "the program is on the accessibility bus"):
             return 1
-        window = wait_for(lambda: browser_window(app), 20)
+        window = wait_for(lambda: browser_window(app), 60)
         if not check("window", window is not None,
                      "browser window read as %r" % (window.name if window else None)):
             return 1

@@ -154,6 +154,7 @@ private Q_SLOTS:
     {
         m_reported.clear();
         m_suggested.clear();
+        m_answer.clear(); // Cancel, until a test says otherwise
         folder = dir.filePath(QString::fromLatin1(QTest::currentTestFunction()));
         QVERIFY(QDir().mkpath(folder));
         window = new Browser;

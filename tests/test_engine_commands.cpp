@@ -4,6 +4,7 @@
 
 #include "common/modal.h"
 #include "browser/browser_window.h"
+#include "browser/status_bar.h"
 #include "common/failure.h"
 #include "engine/qtwebengine/page_commands.h"
 #include "engine/qtwebengine/qt_web_engine.h"
@@ -41,6 +42,8 @@ private Q_SLOTS:
     {
         UncaughtErrors::sink().set([this](const QString &m) { m_uncaught.append(m); });
         server.route("/page", "text/html", "<title>Remote</title><p>seventeen marbles</p>");
+        server.route("/endless", "text/html", "<title>endless</title><p>" + QByteArray(4096, 'x'), {},
+                     LoopbackHttpServer::Delivery::Endless);
     }
     void init()
     {
@@ -93,6 +96,26 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(asked).size() > 0, 15000);
         page->runJavaScript(QStringLiteral("window.print()"));
         QTest::qWait(1000);
+        QCOMPARE(dialogs, 1);
+
+        // A page still loading opens no print dialog: each command says why, once; after Stop it prints.
+        dialogs = 0;
+        Modal::runner().set([&](QDialog *) { return ++dialogs, int(QDialog::Rejected); });
+        window->ComboURL->setEditText(server.url("/endless").toString());
+        window->Go_Click();
+        QTRY_VERIFY_WITH_TIMEOUT(window->windowTitle().startsWith(QStringLiteral("endless")), 15000);
+        notices.clear();
+        window->print->trigger();
+        window->printpreview->trigger();
+        window->findChild<QAction *>(QStringLiteral("keyPrint"))->trigger(); // Ctrl+P
+        QTest::qWait(300);
+        QCOMPARE(dialogs, 0);
+        QCOMPARE(notices.size(), 3);
+        QCOMPARE(window->StatusBar1->panelText(), QStringLiteral("Not printed: the page is still loading; wait, or press Stop"));
+        QSignalSpy stopped(window->WebBrowser1, &WebEngine::DownloadComplete);
+        window->Stopbrw_Click();
+        QVERIFY(stopped.wait(10000));
+        window->print->trigger();
         QCOMPARE(dialogs, 1);
         Modal::runner().set({});
         PageCommands::saveQuestion().set({});

@@ -1,6 +1,7 @@
 // A careless user, driven by a seed, cannot break the program: windows open and close; a page
 // closes its own window while Page Setup, Save As, Print, Print Preview or Properties is open;
-// a page that never finishes loading is saved, then left or closed; alerts come while the user
+// another dialog of a window is asked for while Properties still reads its page; a page that
+// never finishes loading is saved (twice), then left or closed; alerts come while the user
 // clicks behind them and windows come and go. The whole program runs in a child process and
 // must end by itself once its last window is closed (or on SIGTERM), with status 0, no
 // sanitizer report and no window left. QUILLON_STRESS_SEED and QUILLON_STRESS_STEPS repeat a
@@ -10,6 +11,7 @@
 #include "app/program.h"
 #include "app/start_up.h"
 #include "browser/browser_window.h"
+#include "common/modal.h"
 #include "engine/web_engine.h"
 #include "support/close_box.h"
 #include "support/loopback_http_server.h"
@@ -38,6 +40,7 @@ class User : public QObject {
         std::function<bool()> ready;
         std::function<void()> act;
         int waitMs;
+        bool faultIfLate = false; // not ready in time is a fault of the program, not the user's slowness
     };
 
 public:
@@ -58,7 +61,9 @@ public:
         // The faults met before, each once, in the seed's order; then whatever the seed says.
         m_script = {[this] { pageClosesUnder(0); }, [this] { pageClosesUnder(1); }, [this] { pageClosesUnder(2); },
                     [this] { pageClosesUnder(3); }, [this] { pageClosesUnder(4); }, [this] { saveEndless(false); },
-                    [this] { saveEndless(true); },   [this] { alertClicks(false); }, [this] { alertClicks(true); }};
+                    [this] { saveEndless(true); },   [this] { alertClicks(false); }, [this] { alertClicks(true); },
+                    [this] { dialogWhileReading(0); }, [this] { dialogWhileReading(pick(4)); },
+                    [this] { saveEndlessTwice(); }};
         std::shuffle(m_script.begin(), m_script.end(), m_random);
         connect(&m_tick, &QTimer::timeout, this, &User::tick);
         m_clock.start();
@@ -163,7 +168,11 @@ private:
     {
         if (chance(50))
             return closeBox(window);
-        input(window, [window] { QTest::keyClick(window, Qt::Key_F12, Qt::ControlModifier | Qt::ShiftModifier); });
+        // Keys go to the window that has the keyboard: the user brings this one to the front first.
+        later(window, [window] { window->activateWindow(); });
+        QTimer::singleShot(300, window, [window] {
+            input(window, [window] { QTest::keyClick(window, Qt::Key_F12, Qt::ControlModifier | Qt::ShiftModifier); });
+        });
     }
     static void typeName(QFileDialog *files, const QString &path)
     {
@@ -278,6 +287,46 @@ private:
         };
     }
 
+    // Another dialog of the window asked for while Properties still reads a busy page.
+    void dialogWhileReading(int item)
+    {
+        QPointer<Browser> window(anyWindow());
+        m_stages = {
+            {"a page busy for 2 s", [] { return true; }, [=] { go(window, "/busy"); }, 0},
+            {"Properties", [=] { return window && title(window) == QLatin1String("busy"); },
+             [=] { trigger(window, &Browser::properties); }, 10000},
+            {"another dialog of the window while it reads", [=] { return m_stageClock.elapsed() > 300; },
+             [=] {
+                 say((window->*menuItem(item))->text());
+                 trigger(window, menuItem(item));
+             },
+             2000},
+        };
+    }
+
+    // Two saves of a page that never ends, the second asked for while the first runs; then the
+    // window closes.
+    void saveEndlessTwice()
+    {
+        QPointer<Browser> window(anyWindow());
+        const QString first = m_dir.filePath(QStringLiteral("saved/endless%1.html").arg(++m_saves));
+        const QString second = m_dir.filePath(QStringLiteral("saved/endless%1.html").arg(++m_saves));
+        auto name = [=](const QString &path) {
+            if (auto *files = window ? qobject_cast<QFileDialog *>(dialogOf(window)) : nullptr)
+                typeName(files, path);
+        };
+        m_stages = {
+            {"a page that never ends", spareWindow(), [=] { go(window, "/endless"); }, 10000},
+            {"Save As", [=] { return window && title(window) == QLatin1String("endless"); },
+             [=] { trigger(window, &Browser::SaveAs); }, 10000},
+            {"a file name", [=] { return window && dialogOf(window); }, [=] { name(first); }, 10000},
+            {"Save", [=] { return m_stageClock.elapsed() > 400; }, [=] { trigger(window, &Browser::Save); }, 2000},
+            {"a file name if asked", [=] { return m_stageClock.elapsed() > 400; }, [=] { name(second); }, 2000},
+            {"close the window", [=] { return m_stageClock.elapsed() > 400; }, [=] { close(window); }, 2000},
+            {"the window gone", [=] { return window.isNull(); }, [] {}, 15000, true},
+        };
+    }
+
     void alertClicks(bool thenClose)
     {
         QPointer<Browser> window(anyWindow());
@@ -377,7 +426,9 @@ private:
             m_stages.removeFirst();
             m_stageClock.start();
         } else if (m_stageClock.elapsed() > stage.waitMs) {
-            say(QStringLiteral("gave up waiting for: %1").arg(stage.what));
+            say(QStringLiteral("gave up waiting for: %1 (%2 waits running)").arg(stage.what).arg(Modal::waiting()));
+            if (stage.faultIfLate)
+                m_faults << QStringLiteral("never happened: ") + stage.what;
             m_stages.clear();
         }
     }
@@ -445,7 +496,8 @@ private Q_SLOTS:
         program.start(QCoreApplication::applicationFilePath(),
                       {QStringLiteral("--drive"), QString::number(seed), QString::number(steps)});
         QVERIFY(program.waitForStarted());
-        const bool ended = program.waitForFinished(60000 + steps * 3000);
+        // The known faults' steps wait up to 15 s each; a sanitized build on a busy machine needs it all.
+        const bool ended = program.waitForFinished(90000 + steps * 4000);
         if (!ended)
             program.kill(), program.waitForFinished();
         const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());

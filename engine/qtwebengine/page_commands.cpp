@@ -83,6 +83,31 @@ QString suggestedSavePath(const QWebEnginePage *page)
 
 } // namespace
 
+// One command of a page at a time. Each waits (in a dialog, for the page's answer, for the
+// engine's painting) while the user can still reach the window's menu; a second one begun
+// meanwhile would find the shared printer in the first one's hands (Print Preview switches its
+// paint engine while it paints, and Qt recursed without end in a printer used so) or the page
+// still being read.
+class PageCommands::Running {
+public:
+    explicit Running(PageCommands *commands) : m_commands(commands)
+    {
+        if (commands->m_running)
+            throw PlatformError(tr("Another command of this window is still running"));
+        commands->m_running = true;
+    }
+    ~Running()
+    {
+        if (m_commands)
+            m_commands->m_running = false;
+    }
+    Running(const Running &) = delete;
+    Running &operator=(const Running &) = delete;
+
+private:
+    QPointer<PageCommands> m_commands;
+};
+
 PageCommands::PageCommands(QWebEngineView *view, QObject *parent)
     : QObject(parent), m_view(view), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
 {
@@ -125,6 +150,7 @@ void PageCommands::saveAs()
     loadedUrl();
     if (m_save && m_save->isRunning()) // one at a time: the engine would mix up their ends
         return Q_EMIT notice(tr("Still saving %1").arg(m_save->path()));
+    const Running running(this);
     const std::optional<SaveTarget> target = saveQuestion()(dialogParent(), suggestedSavePath(m_view->page()));
     if (!target || target->path.isEmpty())
         return; // cancelled
@@ -146,6 +172,7 @@ void PageCommands::saveTo(const SaveTarget &target)
 
 void PageCommands::pageSetup()
 {
+    const Running running(this);
     // With no printer installed the printer writes PDF, and Qt's page set-up dialog then warns
     // that it "cannot be used on non-native printers", although it works: keep that off the console.
     static QtMessageHandler previous = nullptr;
@@ -158,9 +185,20 @@ void PageCommands::pageSetup()
     Modal::run(&dialog); // the dialog writes the choice into the printer on OK
 }
 
+void PageCommands::refuseWhileLoading()
+{
+    // The engine cannot print a page it is still replacing, and a dialog that opened by itself
+    // once the load ends (if it ever does) would come as a surprise: the user is told instead.
+    if (!m_loading)
+        return;
+    Q_EMIT notice(tr("Not printed: the page is still loading; wait, or press Stop"));
+    throw PlatformError(tr("The page is still loading"));
+}
+
 void PageCommands::print()
 {
     loadedUrl();
+    const Running running(this);
     QPrintDialog dialog(m_printer.get(), dialogParent());
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     if (Modal::run(&dialog) != QDialog::Accepted)
@@ -225,6 +263,7 @@ void PageCommands::printInto(QPrinter *printer, bool toFile)
 void PageCommands::printPreview()
 {
     loadedUrl();
+    const Running running(this);
     QPrintPreviewDialog dialog(m_printer.get(), dialogParent());
     dialog.setWindowTitle(tr("Print Preview"));
     dialog.resize(820, 900);
@@ -239,5 +278,6 @@ void PageCommands::printPreview()
 void PageCommands::properties()
 {
     const QUrl url = loadedUrl();
+    const Running running(this);
     EngineHost::showProperties()(dialogParent(), PageFactsReader::read(m_view->page(), url));
 }

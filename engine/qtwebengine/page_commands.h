@@ -30,6 +30,8 @@ public:
     void save();
     void saveAs();
     void pageSetup();
+    // Print and Print Preview open no dialog while the page loads; the notice says why, once.
+    void refuseWhileLoading();
     void print();
     void printPreview();
     void properties();
@@ -60,10 +62,12 @@ private:
     void printInto(QPrinter *printer, bool toFile);
     QUrl loadedUrl() const;
     QWidget *dialogParent() const;
+    class Running;
 
     QPointer<QWebEngineView> m_view;
     QPointer<PageSave> m_save; // the last save started
     bool m_printing = false;
+    bool m_running = false; // a command of this page waits (a dialog, the page, the engine)
     bool m_loading = false;
     std::unique_ptr<QPrinter> m_printer;
 };

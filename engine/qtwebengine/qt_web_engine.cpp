@@ -202,6 +202,8 @@ void QtWebEngine::ExecWB(ExecCommand commandId, int option)
 void QtWebEngine::execOnDocument(ExecCommand commandId)
 {
     const bool save = commandId == ExecCommand::Save || commandId == ExecCommand::SaveAs;
+    if (!save)
+        m_commands->refuseWhileLoading();
     QPointer<QtWebEngine> alive(this);
     const bool pdf = ShownDocument::isPdf(m_page);
     if (!alive)
