@@ -24,4 +24,14 @@ Override<PageDialog> &pageDialog()
         [](QWidget *, const PageDialogRequest &, QObject *) { return PageDialogAnswer(); });
     return current;
 }
+
+Override<NotificationView> &showNotification()
+{
+    // Shown nowhere: the page hears at once that it was closed.
+    static Override<NotificationView> current(
+        [](QWidget *, const PageNotification &, QObject *, std::function<void()>, std::function<void()> closed) {
+            closed();
+        });
+    return current;
+}
 } // namespace EngineHost

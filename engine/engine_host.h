@@ -5,6 +5,7 @@
 #include "common/override.h"
 
 #include <QIcon>
+#include <QImage>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -89,4 +90,21 @@ Override<PermissionAsk> &askPermission();
 // Returns when answered or withdrawn; only the page's own window waits. Refuses until installed.
 using PageDialog = std::function<PageDialogAnswer(QWidget *pageArea, const PageDialogRequest &, QObject *pending)>;
 Override<PageDialog> &pageDialog();
+
+// A notification a page shows, once the user has allowed the site to notify: its title and
+// text as the page gave them (shown literally), the site it came from and its picture, if any.
+struct PageNotification {
+    QString title;
+    QString text;
+    QString site;
+    QImage icon;
+};
+// Shows it for the page in pageArea's window. `shown` stands for it while it is up: when the
+// engine destroys it (the page closed it, or went away) it goes. Handed over again with the
+// same `shown`, it replaces the one up (the page used the same tag). `clicked` and `closed`
+// report the user's click and its closing on the program's side (dismissed, timed out); they
+// are not called once `shown` is gone. Nothing is shown until the program installs this.
+using NotificationView = std::function<void(QWidget *pageArea, const PageNotification &, QObject *shown,
+                                            std::function<void()> clicked, std::function<void()> closed)>;
+Override<NotificationView> &showNotification();
 } // namespace EngineHost

@@ -2,6 +2,7 @@
 
 #include "engine/engine_host.h"
 #include "prompts/downloads_window.h"
+#include "prompts/notification_service.h"
 #include "prompts/page_dialog.h"
 #include "prompts/question_bar.h"
 #include "prompts/sign_in_dialog.h"
@@ -14,5 +15,6 @@ void install()
     EngineHost::signIn().set(&SignInDialog::ask);
     EngineHost::askPermission().set(&QuestionBar::ask);
     EngineHost::pageDialog().set(&PageDialog::ask);
+    EngineHost::showNotification().set(&NotificationService::present);
 }
 } // namespace EnginePrompts

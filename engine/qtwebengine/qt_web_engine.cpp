@@ -8,6 +8,7 @@
 #include "engine/qtwebengine/page_commands.h"
 #include "engine/qtwebengine/page_find.h"
 #include "engine/qtwebengine/page_menu.h"
+#include "engine/qtwebengine/protocol_handlers.h"
 #include "engine/qtwebengine/shown_document.h"
 
 #include <QDesktopServices>
@@ -100,6 +101,8 @@ void QtWebEngine::Navigate(const QString &address)
     switch (reading.kind) {
     case AddressReading::Load: m_page->load(reading.url); return;
     case AddressReading::Desktop:
+        if (ProtocolHandlers::handled(reading.url.scheme()))
+            return m_page->load(reading.url); // a site of this run opens these
         if (!QDesktopServices::openUrl(reading.url))
             m_page->setHtml(noProgramPage(reading.url), QUrl(QStringLiteral("about:blank")));
         return;
