@@ -1,7 +1,7 @@
 // What today's web applications ask of the browser, on the real engine: notifications reach a
 // stand-in desktop notification service (python3-dbusmock's) on a session bus of the test's
 // own, and come back to the page; with no service they show in the page's window; links of a
-// scheme a site was allowed to handle go to that site.
+// scheme a site was allowed to handle go to that site; the proxy the user names reaches the engine.
 
 #include "browser/browser_window.h"
 #include "engine/engine_host.h"
@@ -130,6 +130,7 @@ private Q_SLOTS:
                      "height:600px'>link</a><script>navigator.registerProtocolHandler('web+quillon', "
                      "'/handle?u=%s');</script></body>");
         server.route("/handle", "text/html", "<title>handled</title>handled");
+        server.route("/proxied", "text/html", "<title>Proxied</title>proxied");
     }
     void cleanup() { deleteAllBrowsers(); }
     void cleanupTestCase()
@@ -247,6 +248,20 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(title(other), QStringLiteral("handled"), 10000);
         QVERIFY(server.requests().contains("/handle?u=web%2Bquillon%3Atyped"));
         QCOMPARE(asked.size(), 1);
+    }
+
+    void theProxyTheEnvironmentNamesCarriesThePages()
+    {
+        // The program as the user starts it, with a proxy named the usual way; the test's
+        // server stands in for the proxy (loopback addresses never go through one).
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("http_proxy"), server.url(QString()).toString());
+        program.setProcessEnvironment(environment);
+        program.start(QStringLiteral(QUILLON_BINARY_DIR "/quillon"), {QStringLiteral("http://proxied.invalid/proxied")});
+        QTRY_VERIFY_WITH_TIMEOUT(server.requests().contains("http://proxied.invalid/proxied"), 20000);
+        program.terminate();
+        QVERIFY(program.waitForFinished(10000));
     }
 };
 
