@@ -27,11 +27,8 @@ Override<PageDialog> &pageDialog()
 
 Override<NotificationView> &showNotification()
 {
-    // Shown nowhere: the page hears at once that it was closed.
     static Override<NotificationView> current(
-        [](QWidget *, const PageNotification &, QObject *, std::function<void()>, std::function<void()> closed) {
-            closed();
-        });
+        [](QWidget *, const PageNotification &, QObject *, NotificationEvents events) { events.closed(); });
     return current;
 }
 } // namespace EngineHost

@@ -99,12 +99,19 @@ struct PageNotification {
     QString site;
     QImage icon;
 };
+// What becomes of it, told back to the page: `displayed` once it is on the screen, `clicked`
+// when the user clicks it, `closed` when it is closed on the program's side (dismissed, timed
+// out). None is called once `shown` is gone.
+struct NotificationEvents {
+    std::function<void()> displayed;
+    std::function<void()> clicked;
+    std::function<void()> closed;
+};
 // Shows it for the page in pageArea's window. `shown` stands for it while it is up: when the
 // engine destroys it (the page closed it, or went away) it goes. Handed over again with the
-// same `shown`, it replaces the one up (the page used the same tag). `clicked` and `closed`
-// report the user's click and its closing on the program's side (dismissed, timed out); they
-// are not called once `shown` is gone. Nothing is shown until the program installs this.
-using NotificationView = std::function<void(QWidget *pageArea, const PageNotification &, QObject *shown,
-                                            std::function<void()> clicked, std::function<void()> closed)>;
+// same `shown`, it replaces the one up (the page used the same tag). Until the program
+// installs this, nothing is shown and the page hears at once that it was closed.
+using NotificationView =
+    std::function<void(QWidget *pageArea, const PageNotification &, QObject *shown, NotificationEvents events)>;
 Override<NotificationView> &showNotification();
 } // namespace EngineHost

@@ -96,8 +96,14 @@ void NotificationBar::present(QWidget *pageArea, const EngineHost::PageNotificat
 {
     NotificationBar *bar = nullptr;
     for (NotificationBar *up : allBars())
-        if (up->m_shown == shown && up->m_pageArea == pageArea)
+        if (up->m_shown == shown)
             bar = up;
+    if (bar && bar->m_pageArea != pageArea) {
+        // Its replacement goes to another window: this one goes without a word.
+        bar->m_clicked = bar->m_closed = nullptr;
+        bar->finish(false);
+        bar = nullptr;
+    }
     if (!bar)
         bar = new NotificationBar(pageArea, shown);
     bar->m_clicked = std::move(clicked);

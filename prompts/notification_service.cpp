@@ -72,8 +72,8 @@ NotificationService *NotificationService::instance()
     return one;
 }
 
-void NotificationService::present(QWidget *pageArea, const EngineHost::PageNotification &notification, QObject *shown,
-                                  std::function<void()> clicked, std::function<void()> closed)
+void NotificationService::present(QWidget *pageArea, const EngineHost::PageNotification &notification,
+                                  QObject *shown, EngineHost::NotificationEvents events)
 {
     NotificationService *self = instance();
     if (!self->m_up.contains(shown))
@@ -81,20 +81,25 @@ void NotificationService::present(QWidget *pageArea, const EngineHost::PageNotif
     Up &up = self->m_up[shown];
     up.pageArea = pageArea;
     QPointer<QWidget> area(pageArea);
-    up.clicked = [area, clicked = std::move(clicked)] {
+    events.clicked = [area, clicked = std::move(events.clicked)] {
         raise(area);
         clicked();
     };
-    up.closed = std::move(closed);
+    up.events = std::move(events);
     if (up.inWindow)
         return self->showInWindow(shown, notification);
-    self->withCapabilities([self, shown = QPointer<QObject>(shown), notification](bool answered) {
-        if (!shown || !self->m_up.contains(shown))
+    self->send(shown, notification);
+}
+
+void NotificationService::send(QObject *shown, const EngineHost::PageNotification &notification)
+{
+    withCapabilities([this, shown = QPointer<QObject>(shown), notification](bool answered) {
+        if (!shown || !m_up.contains(shown))
             return; // withdrawn meanwhile
         if (answered)
-            self->notify(shown, notification);
+            notify(shown, notification);
         else
-            self->showInWindow(shown, notification);
+            showInWindow(shown, notification);
     });
 }
 
@@ -124,7 +129,7 @@ void NotificationService::notify(QObject *shown, const EngineHost::PageNotificat
     }
     up.sending = true;
     // The page's text is plain; a service that reads markup gets it escaped.
-    const bool markup = m_capabilities->contains(QLatin1String("body-markup"));
+    const bool markup = m_capabilities.value_or(QStringList()).contains(QLatin1String("body-markup"));
     const auto plain = [markup](const QString &text) { return markup ? text.toHtmlEscaped() : text; };
     const QString body = notification.text.isEmpty() ? plain(notification.site)
                                                      : plain(notification.text) + QLatin1Char('\n') + plain(notification.site);
@@ -158,24 +163,21 @@ void NotificationService::notified(const QPointer<QObject> &shown, const EngineH
         return showInWindow(shown, up->next.value_or(notification));
     }
     up->id = id;
-    if (up->next) {
-        const EngineHost::PageNotification next = *std::exchange(up->next, std::nullopt);
-        notify(shown, next);
-    }
+    if (up->next)
+        send(shown, *std::exchange(up->next, std::nullopt));
+    else
+        up->events.displayed();
 }
 
 void NotificationService::showInWindow(QObject *shown, const EngineHost::PageNotification &notification)
 {
     Up &up = m_up[shown];
     up.inWindow = true;
-    if (!up.pageArea) {
-        const auto closed = m_up.take(shown).closed;
-        return closed(); // no window to show it in
-    }
-    NotificationBar::present(up.pageArea, notification, shown, up.clicked, [this, shown] {
-        if (const auto closed = m_up.take(shown).closed)
-            closed();
-    });
+    if (!up.pageArea)
+        return m_up.take(shown).events.closed(); // no window to show it in
+    NotificationBar::present(up.pageArea, notification, shown, up.events.clicked,
+                             [this, shown] { m_up.take(shown).events.closed(); });
+    up.events.displayed();
 }
 
 void NotificationService::withdraw(QObject *shown)
@@ -197,7 +199,7 @@ void NotificationService::actionInvoked(uint id, const QString &action)
 {
     QObject *shown = byId(id);
     if (shown && action == QLatin1String("default")) {
-        const auto clicked = m_up.value(shown).clicked;
+        const auto clicked = m_up.value(shown).events.clicked;
         clicked();
     }
 }
@@ -206,6 +208,5 @@ void NotificationService::notificationClosed(uint id, uint)
 {
     // Dismissed, timed out or closed by us: the page hears it in every case.
     if (QObject *shown = byId(id))
-        if (const auto closed = m_up.take(shown).closed)
-            closed();
+        m_up.take(shown).events.closed();
 }

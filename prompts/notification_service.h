@@ -18,7 +18,7 @@ class NotificationService : public QObject {
     Q_OBJECT
 public:
     static void present(QWidget *pageArea, const EngineHost::PageNotification &notification, QObject *shown,
-                        std::function<void()> clicked, std::function<void()> closed);
+                        EngineHost::NotificationEvents events);
 
 private Q_SLOTS:
     void actionInvoked(uint id, const QString &action);
@@ -31,14 +31,14 @@ private:
     // One notification while it is up, by the engine's object that stands for it.
     struct Up {
         QPointer<QWidget> pageArea;
-        std::function<void()> clicked;
-        std::function<void()> closed;
+        EngineHost::NotificationEvents events; // a click also raises the page's window
         uint id = 0;            // the service's number for it, once it has answered
         bool sending = false;   // a Notify is on its way
         bool inWindow = false;  // shown in the page's window instead
         std::optional<EngineHost::PageNotification> next; // sent once the one on its way is answered
     };
 
+    void send(QObject *shown, const EngineHost::PageNotification &notification);
     void withCapabilities(std::function<void(bool answered)> then);
     void notify(QObject *shown, const EngineHost::PageNotification &notification);
     void notified(const QPointer<QObject> &shown, const EngineHost::PageNotification &notification, bool failed, uint id);

@@ -10,12 +10,14 @@
 #include "support/test_main.h"
 #include "support/windows.h"
 
+#include <QBuffer>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDir>
 #include <QLabel>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QWebEngineView>
@@ -131,6 +133,12 @@ private Q_SLOTS:
                      "'/handle?u=%s');</script></body>");
         server.route("/handle", "text/html", "<title>handled</title>handled");
         server.route("/proxied", "text/html", "<title>Proxied</title>proxied");
+        QImage icon(16, 16, QImage::Format_ARGB32);
+        icon.fill(Qt::red);
+        QBuffer png;
+        png.open(QIODevice::WriteOnly);
+        icon.save(&png, "PNG");
+        server.route("/icon.png", "image/png", png.data());
     }
     void cleanup() { deleteAllBrowsers(); }
     void cleanupTestCase()
@@ -161,11 +169,16 @@ private Q_SLOTS:
         other->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(other));
 
-        run(window, "note('a', 'Mail <b>1</b>', {body: 'From Ann & Bob', tag: 'mail'})");
+        run(window, "note('a', 'Mail <b>1</b>', {body: 'From Ann & Bob', tag: 'mail', icon: '/icon.png'})");
         QTRY_VERIFY_WITH_TIMEOUT(title(window).contains("show:a"), 10000);
         QVERIFY2(daemonLog().contains("Notify \"Quillon's Browser\" 0 \"quillon\" \"Mail <b>1</b>\" "
                                       "\"From Ann &amp; Bob\n127.0.0.1\" [\"default\", \"Show\"]"),
                  qPrintable(daemonLog()));
+        // The picture: 16 × 16, 64 bytes a row, with alpha, 8 bits × 4, red first (the log
+        // spells each value out with its D-Bus type).
+        QString picture = daemonLog().section(QStringLiteral("\"image-data\": "), 1).left(400);
+        picture.remove(QRegularExpression(QStringLiteral(R"(dbus\.\w+\(|[()])")));
+        QVERIFY2(picture.contains("16, 16, 64, True, 8, 4, ") && picture.contains("[255, 0, 0, 255, "), qPrintable(picture));
         // The same tag: the one on the desktop is replaced in place.
         run(window, "note('b', 'Mail 2', {body: 'Again', tag: 'mail'})");
         QTRY_VERIFY_WITH_TIMEOUT(daemonLog().contains("Notify \"Quillon's Browser\" 1 \"quillon\" \"Mail 2\""), 10000);

@@ -88,7 +88,7 @@ Shown *replaced(const QWebEngineNotification &notification)
     return nullptr;
 }
 
-void present(std::unique_ptr<QWebEngineNotification> notification)
+void showForItsPage(std::unique_ptr<QWebEngineNotification> notification)
 {
     QWebEngineView *pageArea = pageAreaFor(notification->origin());
     if (!pageArea) {
@@ -110,25 +110,30 @@ void present(std::unique_ptr<QWebEngineNotification> notification)
 
     const QUrl origin = current->origin();
     const EngineHost::PageNotification facts{current->title(), current->message(),
-                                 origin.host().isEmpty() ? origin.toDisplayString() : origin.host(), current->icon()};
+                                             origin.host().isEmpty() ? origin.toDisplayString() : origin.host(),
+                                             current->icon()};
     QPointer<Shown> alive(shown);
-    auto clicked = [alive] {
+    EngineHost::NotificationEvents events;
+    events.displayed = [alive, current] {
+        if (alive && alive->notification.get() == current)
+            current->show();
+    };
+    events.clicked = [alive] {
         if (alive)
             alive->notification->click();
     };
-    auto closed = [alive] {
+    events.closed = [alive] {
         if (!alive)
             return;
         alive->notification->close();
         delete alive.data();
     };
+    const auto closed = events.closed;
     try {
-        EngineHost::showNotification()(pageArea, facts, shown, clicked, closed);
+        EngineHost::showNotification()(pageArea, facts, shown, std::move(events));
     } catch (...) {
         closed();
     }
-    if (alive && alive->notification.get() == current)
-        current->show();
 }
 } // namespace
 
@@ -137,6 +142,6 @@ void present(QWebEngineProfile *profile)
 {
     static const bool following = (followActiveWindows(), true);
     Q_UNUSED(following);
-    profile->setNotificationPresenter(&::present);
+    profile->setNotificationPresenter(&showForItsPage);
 }
 } // namespace PageNotifications
