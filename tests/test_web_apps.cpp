@@ -195,6 +195,11 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(daemonLog().contains("\"Call\" \"Ringing\n127.0.0.1\""), 10000);
         run(window, "notes.c.close()");
         QTRY_VERIFY_WITH_TIMEOUT(daemonLog().contains("CloseNotification 2"), 10000);
+        // A window that closes takes its page's notifications with it.
+        run(window, "note('d', 'Later', {})");
+        QTRY_VERIFY_WITH_TIMEOUT(title(window).contains("show:d"), 10000);
+        delete window;
+        QTRY_VERIFY_WITH_TIMEOUT(daemonLog().contains("CloseNotification 3"), 10000);
     }
 
     void withoutAServiceTheyShowInThePagesWindow()
