@@ -10,7 +10,6 @@
 #include "support/test_main.h"
 #include "support/windows.h"
 
-#include <QBuffer>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -23,6 +22,7 @@
 #include <QWebEngineView>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <unistd.h>
 
 namespace {
@@ -30,36 +30,29 @@ const QString notifications = QStringLiteral("org.freedesktop.Notifications");
 
 // A session bus of the test's own, up before the program connects to one: the desktop's own
 // notification service is never touched, and none is started by activation.
-class PrivateSessionBus {
-public:
+struct PrivateSessionBus {
+    int pid = 0;
     PrivateSessionBus()
     {
-        const QByteArray config = m_folder.filePath(QStringLiteral("bus.conf")).toLocal8Bit();
-        if (FILE *file = std::fopen(config.constData(), "w")) {
-            std::fputs("<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>"
-                       "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                       "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n",
-                       file);
-            std::fclose(file);
-        }
-        FILE *bus = popen(("dbus-daemon --fork --print-address=1 --print-pid=1 --config-file=" + config).constData(), "r");
-        char address[512] = {}, pid[32] = {};
-        if (bus && std::fgets(address, sizeof address, bus) && std::fgets(pid, sizeof pid, bus)) {
-            qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArray(address).trimmed());
-            m_pid = QByteArray(pid).trimmed().toInt();
-        }
+        FILE *bus = popen("conf=$(mktemp) && echo '<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
+                          "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+                          "<allow own=\"*\"/></policy>"
+                          "</busconfig>' >$conf && dbus-daemon --fork --print-address=1 --print-pid=1 "
+                          "--config-file=$conf; rm -f $conf",
+                          "r");
+        char line[512] = {};
+        if (bus && std::fgets(line, sizeof line, bus))
+            qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArray(line).trimmed());
+        if (bus && std::fgets(line, sizeof line, bus))
+            pid = std::atoi(line);
         if (bus)
             pclose(bus);
     }
     ~PrivateSessionBus()
     {
-        if (m_pid > 0)
-            kill(m_pid, SIGTERM);
+        if (pid > 0)
+            kill(pid, SIGTERM);
     }
-
-private:
-    QTemporaryDir m_folder;
-    int m_pid = 0;
 } privateBus;
 
 QString title(Browser *window) { return window->windowTitle().section(QStringLiteral("   --"), 0, 0); }
@@ -77,6 +70,7 @@ function note(name, title, options) {
   n.onclose = () => seen('close:' + name);
   notes[name] = n;
 }
+const icon = 'data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR4nGP4z8DwHwAFAAH/iZk9HQAAAABJRU5ErkJggg==';
 Notification.requestPermission().then(p => seen(p));
 </script>)";
 } // namespace
@@ -86,6 +80,18 @@ class TestWebApps : public QObject {
     LoopbackHttpServer server;
     QTemporaryDir folder;
     QProcess daemon;
+    QList<PermissionQuestion> asked;
+
+    // Every permission is granted, and each question noted.
+    Override<EngineHost::PermissionAsk>::Scoped allowAll()
+    {
+        asked.clear();
+        return EngineHost::askPermission().scoped(
+            [this](QWidget *, const PermissionQuestion &q, QObject *, std::function<void(bool)> answer) {
+                asked << q;
+                answer(true);
+            });
+    }
 
     Browser *openWindow(const QUrl &url)
     {
@@ -113,9 +119,9 @@ class TestWebApps : public QObject {
     // The stand-in service does what a user's click or dismissal makes the real one do.
     static void emitFromService(const QString &name, const QVariantList &arguments, const QString &signature)
     {
-        QDBusMessage message = QDBusMessage::createMethodCall(notifications, QStringLiteral("/org/freedesktop/Notifications"),
-                                                           QStringLiteral("org.freedesktop.DBus.Mock"),
-                                                           QStringLiteral("EmitSignal"));
+        QDBusMessage message = QDBusMessage::createMethodCall(
+            notifications, QStringLiteral("/org/freedesktop/Notifications"), QStringLiteral("org.freedesktop.DBus.Mock"),
+            QStringLiteral("EmitSignal"));
         message << notifications << name << signature << arguments;
         QDBusConnection::sessionBus().call(message);
     }
@@ -123,7 +129,6 @@ class TestWebApps : public QObject {
 private Q_SLOTS:
     void initTestCase()
     {
-        QVERIFY(!qgetenv("DBUS_SESSION_BUS_ADDRESS").isEmpty());
         QVERIFY(QDBusConnection::sessionBus().isConnected());
         server.route("/notes", "text/html", notesPage);
         server.route("/page", "text/html", "<title>Page</title>page");
@@ -133,12 +138,6 @@ private Q_SLOTS:
                      "'/handle?u=%s');</script></body>");
         server.route("/handle", "text/html", "<title>handled</title>handled");
         server.route("/proxied", "text/html", "<title>Proxied</title>proxied");
-        QImage icon(16, 16, QImage::Format_ARGB32);
-        icon.fill(Qt::red);
-        QBuffer png;
-        png.open(QIODevice::WriteOnly);
-        icon.save(&png, "PNG");
-        server.route("/icon.png", "image/png", png.data());
     }
     void cleanup() { deleteAllBrowsers(); }
     void cleanupTestCase()
@@ -149,17 +148,10 @@ private Q_SLOTS:
 
     void notificationsGoToTheDesktopServiceAndComeBack()
     {
-        daemon.start(QStringLiteral("/usr/bin/python3"),
-                     {QStringLiteral("-m"), QStringLiteral("dbusmock"), QStringLiteral("--template"),
-                      QStringLiteral("notification_daemon"), QStringLiteral("-l"),
-                      folder.filePath(QStringLiteral("notifications.log"))});
+        daemon.start(QStringLiteral("/usr/bin/python3"), QStringLiteral("-m dbusmock --template notification_daemon -l").split(' ')
+                                                             << folder.filePath(QStringLiteral("notifications.log")));
         QTRY_VERIFY_WITH_TIMEOUT(serviceUp(), 15000);
-        QList<PermissionQuestion> asked;
-        auto allow = EngineHost::askPermission().scoped(
-            [&](QWidget *, const PermissionQuestion &q, QObject *, std::function<void(bool)> answer) {
-                asked << q;
-                answer(true);
-            });
+        auto allow = allowAll();
         Browser *window = openWindow(server.url("/notes"));
         QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("granted"), 10000);
         QCOMPARE(asked.size(), 1); // asked first, as any permission
@@ -169,16 +161,16 @@ private Q_SLOTS:
         other->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(other));
 
-        run(window, "note('a', 'Mail <b>1</b>', {body: 'From Ann & Bob', tag: 'mail', icon: '/icon.png'})");
+        run(window, "note('a', 'Mail <b>1</b>', {body: 'From Ann & Bob', tag: 'mail', icon: icon})");
         QTRY_VERIFY_WITH_TIMEOUT(title(window).contains("show:a"), 10000);
         QVERIFY2(daemonLog().contains("Notify \"Quillon's Browser\" 0 \"quillon\" \"Mail <b>1</b>\" "
                                       "\"From Ann &amp; Bob\n127.0.0.1\" [\"default\", \"Show\"]"),
                  qPrintable(daemonLog()));
-        // The picture: 16 × 16, 64 bytes a row, with alpha, 8 bits × 4, red first (the log
-        // spells each value out with its D-Bus type).
+        // The picture: one red pixel, 4 bytes a row, with alpha, 8 bits × 4 (the log spells each
+        // value out with its D-Bus type).
         QString picture = daemonLog().section(QStringLiteral("\"image-data\": "), 1).left(400);
         picture.remove(QRegularExpression(QStringLiteral(R"(dbus\.\w+\(|[()])")));
-        QVERIFY2(picture.contains("16, 16, 64, True, 8, 4, ") && picture.contains("[255, 0, 0, 255, "), qPrintable(picture));
+        QVERIFY2(picture.contains("1, 1, 4, True, 8, 4, ") && picture.contains("[255, 0, 0, 255]"), qPrintable(picture));
         // The same tag: the one on the desktop is replaced in place.
         run(window, "note('b', 'Mail 2', {body: 'Again', tag: 'mail'})");
         QTRY_VERIFY_WITH_TIMEOUT(daemonLog().contains("Notify \"Quillon's Browser\" 1 \"quillon\" \"Mail 2\""), 10000);
@@ -207,8 +199,7 @@ private Q_SLOTS:
         daemon.terminate();
         daemon.waitForFinished(5000);
         QTRY_VERIFY_WITH_TIMEOUT(!serviceUp(), 10000);
-        auto allow = EngineHost::askPermission().scoped(
-            [](QWidget *, const PermissionQuestion &, QObject *, std::function<void(bool)> answer) { answer(true); });
+        auto allow = allowAll();
         Browser *window = openWindow(server.url("/notes"));
         QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("granted"), 10000);
         Browser *other = openWindow(server.url("/page", QStringLiteral("localhost")));
@@ -244,12 +235,7 @@ private Q_SLOTS:
 
     void linksOfAnAllowedSchemeGoToItsHandler()
     {
-        QList<PermissionQuestion> asked;
-        auto allow = EngineHost::askPermission().scoped(
-            [&](QWidget *, const PermissionQuestion &q, QObject *, std::function<void(bool)> answer) {
-                asked << q;
-                answer(true);
-            });
+        auto allow = allowAll();
         Browser *window = openWindow(server.url("/links"));
         QTRY_COMPARE_WITH_TIMEOUT(asked.size(), 1, 10000);
         QCOMPARE(asked[0].site, QStringLiteral("127.0.0.1"));
