@@ -205,6 +205,7 @@ private Q_SLOTS:
         Browser *other = openWindow(server.url("/page", QStringLiteral("localhost")));
         QTRY_COMPARE_WITH_TIMEOUT(title(other), QStringLiteral("Page"), 10000);
         other->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(other));
 
         run(window, "note('a', 'Mail <b>1</b>', {body: 'From Ann'}); note('b', 'Timer', {body: 'Done'});"
                     "note('c', 'Call', {})");
