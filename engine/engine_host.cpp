@@ -24,4 +24,11 @@ Override<PageDialog> &pageDialog()
         [](QWidget *, const PageDialogRequest &, QObject *) { return PageDialogAnswer(); });
     return current;
 }
+
+Override<NotificationView> &showNotification()
+{
+    static Override<NotificationView> current(
+        [](QWidget *, const PageNotification &, QObject *, NotificationEvents events) { events.closed(); });
+    return current;
+}
 } // namespace EngineHost

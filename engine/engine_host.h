@@ -8,6 +8,7 @@
 #include <QIcon>
 #include <QList>
 #include <QStringList>
+#include <QImage>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -92,6 +93,30 @@ Override<PermissionAsk> &askPermission();
 // Returns when answered or withdrawn; only the page's own window waits. Refuses until installed.
 using PageDialog = std::function<PageDialogAnswer(QWidget *pageArea, const PageDialogRequest &, QObject *pending)>;
 Override<PageDialog> &pageDialog();
+
+// A notification a page shows, once the user has allowed the site to notify: its title and
+// text as the page gave them (shown literally), the site it came from and its picture, if any.
+struct PageNotification {
+    QString title;
+    QString text;
+    QString site;
+    QImage icon;
+};
+// What becomes of it, told back to the page: `displayed` once it is on the screen, `clicked`
+// when the user clicks it, `closed` when it is closed on the program's side (dismissed, timed
+// out). None is called once `shown` is gone.
+struct NotificationEvents {
+    std::function<void()> displayed;
+    std::function<void()> clicked;
+    std::function<void()> closed;
+};
+// Shows it for the page in pageArea's window. `shown` stands for it while it is up: when the
+// engine destroys it (the page closed it, or went away) it goes. Handed over again with the
+// same `shown`, it replaces the one up (the page used the same tag). Until the program
+// installs this, nothing is shown and the page hears at once that it was closed.
+using NotificationView =
+    std::function<void(QWidget *pageArea, const PageNotification &, QObject *shown, NotificationEvents events)>;
+Override<NotificationView> &showNotification();
 } // namespace EngineHost
 
 // What a page may reach beyond itself: the screen, the user's files, the user's certificates.

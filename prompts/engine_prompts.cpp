@@ -4,6 +4,7 @@
 #include "prompts/client_certificate_dialog.h"
 #include "prompts/downloads_window.h"
 #include "prompts/file_chooser.h"
+#include "prompts/notification_service.h"
 #include "prompts/page_dialog.h"
 #include "prompts/question_bar.h"
 #include "prompts/screen_chooser.h"
@@ -20,5 +21,6 @@ void install()
     EngineHost::chooseScreen().set(&ScreenChooser::ask);
     EngineHost::chooseFiles().set(&FileChooser::choose);
     EngineHost::chooseClientCertificate().set(&ClientCertificateDialog::ask);
+    EngineHost::showNotification().set(&NotificationService::present);
 }
 } // namespace EnginePrompts

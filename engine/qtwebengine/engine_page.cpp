@@ -31,6 +31,7 @@ EnginePage::EnginePage(QtWebEngine *engine, QWidget *view)
     connect(this, &QWebEnginePage::loadFinished, this, &EnginePage::finished);
     connect(this, &QWebEnginePage::windowCloseRequested, this, &EnginePage::agreeToClose);
     connectQuestions();
+    connectProtocolHandlers();
 }
 
 EnginePage::~EnginePage()

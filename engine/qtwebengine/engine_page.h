@@ -83,6 +83,9 @@ private:
     void showCertificatePage();
     bool continuesPastCertificate(const QUrl &url, NavigationType type);
 
+    // protocol_handlers.cpp
+    void connectProtocolHandlers();
+
     QtWebEngine *m_engine;
     RequestPolicy *m_requests;
     SecureUpgrade *m_upgrade;

@@ -2,6 +2,7 @@
 
 #include "engine/qtwebengine/download_manager.h"
 #include "engine/qtwebengine/engine_version.h"
+#include "engine/qtwebengine/page_notifications.h"
 #include "engine/qtwebengine/qt_web_engine.h"
 #include "engine/qtwebengine/spelling.h"
 
@@ -64,6 +65,7 @@ QWebEngineProfile *profile()
         settings->setAttribute(QWebEngineSettings::PluginsEnabled, true);
         settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
         new DownloadManager(p); // every download is answered, or the engine drops it
+        PageNotifications::present(p); // to the desktop, or the page's window
         p->scripts()->insert(engineOnHomePage());
         settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true); // asked first, see EnginePage
         Spelling::apply(p);

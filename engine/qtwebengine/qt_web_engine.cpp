@@ -10,6 +10,7 @@
 #include "engine/qtwebengine/page_find.h"
 #include "engine/qtwebengine/page_menu.h"
 #include "engine/qtwebengine/secure_upgrade.h"
+#include "engine/qtwebengine/protocol_handlers.h"
 #include "engine/qtwebengine/shown_document.h"
 
 #include <QDesktopServices>
@@ -126,6 +127,8 @@ void QtWebEngine::Navigate(const QString &address)
             m_page->load(reading.url);
         return;
     case AddressReading::Desktop:
+        if (ProtocolHandlers::handled(reading.url.scheme()))
+            return m_page->load(reading.url); // a site of this run opens these
         if (!QDesktopServices::openUrl(reading.url))
             m_page->setHtml(noProgramPage(reading.url), QUrl(QStringLiteral("about:blank")));
         return;
