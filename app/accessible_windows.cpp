@@ -35,6 +35,17 @@ QObjectList windowsOnScreen()
 
 class ApplicationAccessible : public QAccessibleApplication {
 public:
+    // Screen readers choose how to read a program by its name on the accessibility bus (Orca
+    // has a script per program and toolkit). The page is Chromium's accessibility tree, passed
+    // on by Qt without the attributes that would tell Orca so; under Chromium's name Orca reads
+    // it as it reads a Chromium page: browse mode, headings, links, say-all, line by line. The
+    // window keeps the browser's own title.
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return QStringLiteral("Gecko");
+        return QAccessibleApplication::text(t);
+    }
     int childCount() const override { return int(windowsOnScreen().size()); }
 
     int indexOfChild(const QAccessibleInterface *child) const override
