@@ -1,9 +1,11 @@
 #include "browser/page_focus.h"
 
 #include <QAccessible>
+#include <QAccessibleObject>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
+#include <utility>
 
 namespace {
 QAccessibleInterface *document(QAccessibleInterface *node, int depth = 0)
@@ -19,6 +21,41 @@ QAccessibleInterface *document(QAccessibleInterface *node, int depth = 0)
     return nullptr;
 }
 
+// What a screen reader announces: the page's title, as a notification that shows. Readers that
+// know announcements (newer Qt passes them on) get one; older ones read notifications.
+class Announcement : public QAccessibleObject {
+public:
+    Announcement(QObject *owner, QWidget *page, QString text)
+        : QAccessibleObject(owner), m_page(page), m_text(std::move(text)) {}
+    QAccessibleInterface *parent() const override { return QAccessible::queryAccessibleInterface(m_page); }
+    int childCount() const override { return 0; }
+    QAccessibleInterface *child(int) const override { return nullptr; }
+    int indexOfChild(const QAccessibleInterface *) const override { return -1; }
+    QString text(QAccessible::Text t) const override { return t == QAccessible::Name ? m_text : QString(); }
+    QAccessible::Role role() const override { return QAccessible::Notification; }
+    QAccessible::State state() const override { return {}; }
+
+private:
+    QPointer<QWidget> m_page;
+    QString m_text;
+};
+
+void announce(QWidget *page, const QString &text)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QAccessibleAnnouncementEvent event(page, text);
+    QAccessible::updateAccessibility(&event);
+#else
+    // Lives as long as the reader may ask about it.
+    auto *owner = new QObject(page);
+    QTimer::singleShot(5000, owner, &QObject::deleteLater);
+    auto *note = new Announcement(owner, page, text);
+    QAccessible::registerAccessibleInterface(note);
+    QAccessibleEvent event(note, QAccessible::ObjectShow);
+    QAccessible::updateAccessibility(&event);
+#endif
+}
+
 // The document, once it holds the focus; the engine moves it there asynchronously.
 void announceWhenFocused(const QPointer<QWidget> &page, int triesLeft)
 {
@@ -28,6 +65,7 @@ void announceWhenFocused(const QPointer<QWidget> &page, int triesLeft)
     if (doc && doc->state().focused) {
         QAccessibleEvent event(doc, QAccessible::Focus);
         QAccessible::updateAccessibility(&event);
+        announce(page, page->accessibleName());
         return;
     }
     if (triesLeft > 0)
