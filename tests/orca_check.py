@@ -1,13 +1,12 @@
 #!/usr/bin/python3
 """Runs the screen reader Orca against the browser and checks what it says.
 
-Usage: orca_check.py [--fast-keys] <quillon binary>
+Usage: orca_check.py <quillon binary>
 Run inside its own session bus and display (dbus-run-session, xvfb-run). Orca speaks through
 speech-dispatcher's dummy module into ALSA's null device; its speech is read from its debug
 output. Checks the page's words, not Orca's phrasing, which changes between its releases.
 Prints "PASS group: what" / "FAIL group: what" lines and "N passed, N failed"; exits 1 on a
-failure and 77 when Orca is not installed. --fast-keys adds window keys pressed 12 ms apart
-with Orca running, which Qt's accessibility bridge does not yet pass on in order.
+failure and 77 when Orca is not installed.
 """
 
 import http.server
@@ -195,9 +194,6 @@ def check_fast_keys(port, window):
 
 
 def main():
-    fast_keys = "--fast-keys" in sys.argv
-    if fast_keys:
-        sys.argv.remove("--fast-keys")
     if len(sys.argv) != 2:
         print(__doc__, file=sys.stderr)
         return 2
@@ -229,8 +225,7 @@ def main():
         settle()
         check_page(port)
         check_alert(port)
-        if fast_keys:
-            check_fast_keys(port, window)
+        check_fast_keys(port, window)
         everything = said_since(0)
         spoken = [n for n in INTERNAL_NAMES if n in everything]
         check("names", not spoken, "no control is called by its internal name (heard: %s)" % (spoken or "none"))
