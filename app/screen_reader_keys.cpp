@@ -48,9 +48,22 @@ const QDBusArgument &operator>>(const QDBusArgument &argument, DeviceEvent &even
 Q_DECLARE_METATYPE(DeviceEvent)
 
 namespace {
-// The names AT-SPI gives keys whose text is empty or a control character.
+// The names AT-SPI gives keys whose text is empty or a control character, and the keypad's
+// keys, which screen readers bind their commands to (say-all, flat review).
 QString keyName(const QKeyEvent *key)
 {
+    static const QHash<int, const char *> keypad = {
+        {Qt::Key_Plus, "KP_Add"}, {Qt::Key_Minus, "KP_Subtract"}, {Qt::Key_Asterisk, "KP_Multiply"},
+        {Qt::Key_Slash, "KP_Divide"}, {Qt::Key_Enter, "KP_Enter"}, {Qt::Key_Period, "KP_Decimal"},
+        {Qt::Key_Delete, "KP_Delete"}, {Qt::Key_Insert, "KP_Insert"}, {Qt::Key_Clear, "KP_Begin"},
+        {Qt::Key_Left, "KP_Left"}, {Qt::Key_Right, "KP_Right"}, {Qt::Key_Up, "KP_Up"}, {Qt::Key_Down, "KP_Down"},
+        {Qt::Key_Home, "KP_Home"}, {Qt::Key_End, "KP_End"}, {Qt::Key_PageUp, "KP_Prior"},
+        {Qt::Key_PageDown, "KP_Next"}};
+    if (key->modifiers() & Qt::KeypadModifier) {
+        const auto found = keypad.constFind(key->key());
+        if (found != keypad.constEnd())
+            return QString::fromLatin1(*found);
+    }
     static const QHash<int, const char *> names = {
         {Qt::Key_Tab, "Tab"}, {Qt::Key_Backtab, "Backtab"}, {Qt::Key_Control, "Control_L"},
         {Qt::Key_Shift, "Shift_L"}, {Qt::Key_Alt, "Alt_L"}, {Qt::Key_Meta, "Super_L"},
