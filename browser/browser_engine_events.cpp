@@ -48,8 +48,7 @@ void Browser::WebBrowser1_DownloadComplete()
     // A page that came from the address box gets the keyboard, so a screen reader announces
     // it by its title and reads on; a user already elsewhere keeps the focus.
     QWidget *focused = focusWidget();
-    if (std::exchange(m_pageTakesFocus, false) && isActiveWindow()
-        && (focusInAddressBox() || focused == Go))
+    if (std::exchange(m_pageTakesFocus, false) && (focusInAddressBox() || focused == Go))
         PageFocus::give(WebBrowser1->control());
 }
 

@@ -2,6 +2,7 @@
 
 #include "browser/browser_keys.h"
 #include "browser/browser_windows.h"
+#include "browser/page_focus.h"
 #include "browser/status_bar.h"
 #include "common/connect_guarded.h"
 #include "banner/banner_player.h"
@@ -123,6 +124,7 @@ void Browser::buildControls()
     // Named by the page's title once it has one (see WebBrowser1_TitleChange).
     name(WebBrowser1->control(), QStringLiteral("WebBrowser1"), QStringLiteral("Page"));
     WebBrowser1->control()->setGeometry(pageAreaDesign());
+    PageFocus::watch(WebBrowser1->control());
 
     StatusBar1 = new StatusBar(client);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));

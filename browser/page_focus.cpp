@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleObject>
+#include <QApplication>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
@@ -71,9 +72,41 @@ void announceWhenFocused(const QPointer<QWidget> &page, int triesLeft)
     if (triesLeft > 0)
         QTimer::singleShot(50, page, [page, triesLeft] { announceWhenFocused(page, triesLeft - 1); });
 }
+// The element inside the document that holds the focus, if the engine has one.
+QAccessibleInterface *focusedElement(QAccessibleInterface *doc)
+{
+    QAccessibleInterface *node = doc;
+    for (int depth = 0; node && depth < 64; ++depth) {
+        QAccessibleInterface *next = node->focusChild();
+        if (!next || next == node)
+            break;
+        node = next;
+    }
+    return node != doc && node && node->state().focused ? node : nullptr;
+}
+
+void announceFocusedElement(const QPointer<QWidget> &page)
+{
+    if (!page || !page->hasFocus() || !QAccessible::isActive())
+        return;
+    QAccessibleInterface *doc = document(QAccessible::queryAccessibleInterface(page));
+    if (QAccessibleInterface *element = doc ? focusedElement(doc) : nullptr) {
+        QAccessibleEvent event(element, QAccessible::Focus);
+        QAccessible::updateAccessibility(&event);
+    }
+}
 } // namespace
 
 namespace PageFocus {
+void watch(QWidget *page)
+{
+    QObject::connect(qApp, &QApplication::focusChanged, page, [page = QPointer<QWidget>(page)](QWidget *from, QWidget *to) {
+        const auto inPage = [&page](QWidget *w) { return w && (w == page || page->isAncestorOf(w)); };
+        if (page && inPage(to) && from && !inPage(from))
+            QTimer::singleShot(250, page, [page] { announceFocusedElement(page); });
+    });
+}
+
 void give(QWidget *page)
 {
     page->setFocus(Qt::OtherFocusReason);

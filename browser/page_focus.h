@@ -7,4 +7,8 @@ class QWidget;
 
 namespace PageFocus {
 void give(QWidget *page);
+// When the keyboard enters the page from the window's controls (Tab from Go), the engine puts
+// its focus on the first link or field but tells the accessibility bus its document has it;
+// the element that holds the focus is announced instead.
+void watch(QWidget *page);
 } // namespace PageFocus
