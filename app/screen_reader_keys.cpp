@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QKeyEvent>
 #include <QPointer>
+#include <QSet>
 #include <deque>
 #include <memory>
 
@@ -110,12 +111,12 @@ public:
 
     bool connected() const { return m_bus.isConnected(); }
 
+    // The reader hears of the key; the program gets it at once.
+    void tell(const QKeyEvent *key) { m_bus.asyncCall(notification(key), replyTimeoutMs); }
+
     void take(QObject *receiver, const QKeyEvent *key)
     {
-        QDBusMessage call = QDBusMessage::createMethodCall(
-            QStringLiteral("org.a11y.atspi.Registry"), QStringLiteral("/org/a11y/atspi/registry/deviceeventcontroller"),
-            QStringLiteral("org.a11y.atspi.DeviceEventController"), QStringLiteral("NotifyListenersSync"));
-        call.setArguments({QVariant::fromValue(deviceEvent(key))});
+        const QDBusMessage call = notification(key);
         auto entry = std::make_shared<Entry>();
         entry->receiver = receiver;
         entry->key.reset(key->clone());
@@ -133,6 +134,15 @@ public:
 
 private:
     static constexpr int replyTimeoutMs = 1500;
+
+    static QDBusMessage notification(const QKeyEvent *key)
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(
+            QStringLiteral("org.a11y.atspi.Registry"), QStringLiteral("/org/a11y/atspi/registry/deviceeventcontroller"),
+            QStringLiteral("org.a11y.atspi.DeviceEventController"), QStringLiteral("NotifyListenersSync"));
+        call.setArguments({QVariant::fromValue(deviceEvent(key))});
+        return call;
+    }
 
     struct Entry {
         QPointer<QObject> receiver;
@@ -179,7 +189,16 @@ bool intercept(QObject *receiver, QEvent *event)
     KeyQueue *queue = KeyQueue::instance();
     if (!queue || !queue->connected())
         return false;
-    queue->take(receiver, static_cast<QKeyEvent *>(event));
+    const auto *key = static_cast<QKeyEvent *>(event);
+    // A modifier going down changes nothing by itself, but the window's own shortcuts (Alt+D,
+    // Ctrl+L) act at once on the key that follows it: held back, an Alt would arrive after the
+    // menu its shortcut opened, and close it.
+    static const QSet<int> modifiers = {Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt, Qt::Key_Meta, Qt::Key_AltGr};
+    if (key->type() == QEvent::KeyPress && modifiers.contains(key->key())) {
+        queue->tell(key);
+        return false;
+    }
+    queue->take(receiver, key);
     return true;
 }
 } // namespace ScreenReaderKeys
