@@ -22,8 +22,9 @@ QAccessibleInterface *document(QAccessibleInterface *node, int depth = 0)
     return nullptr;
 }
 
-// What a screen reader announces: the page's title, as a notification that shows. Readers that
-// know announcements (newer Qt passes them on) get one; older ones read notifications.
+#if QT_VERSION < QT_VERSION_CHECK(6, 8, 0)
+// What a screen reader announces: the page's title, as a notification that shows. Newer Qt
+// passes announcements on; before it, readers read notifications as they appear.
 class Announcement : public QAccessibleObject {
 public:
     Announcement(QObject *owner, QWidget *page, QString text)
@@ -40,6 +41,7 @@ private:
     QPointer<QWidget> m_page;
     QString m_text;
 };
+#endif
 
 void announce(QWidget *page, const QString &text)
 {
@@ -72,6 +74,7 @@ void announceWhenFocused(const QPointer<QWidget> &page, int triesLeft)
     if (triesLeft > 0)
         QTimer::singleShot(50, page, [page, triesLeft] { announceWhenFocused(page, triesLeft - 1); });
 }
+
 // The element inside the document that holds the focus, if the engine has one.
 QAccessibleInterface *focusedElement(QAccessibleInterface *doc)
 {
