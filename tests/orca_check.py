@@ -215,6 +215,18 @@ def check_fast_keys(port, window):
     check(group, not opened, "no menu opened on the way (heard %r)" % opened)
 
 
+def browser_x_window(timeout=60.0):
+    # Polled: windows that come and go at start (the splash) can fail a search under way.
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Quillon 's Browser"],
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        if found.stdout.split():
+            return found.stdout.split()[0].decode()
+        time.sleep(0.3)
+    raise RuntimeError("the browser window did not show")
+
+
 def main():
     if len(sys.argv) != 2:
         print(__doc__, file=sys.stderr)
@@ -239,9 +251,7 @@ def main():
         check("start", bool(mark()), "Orca runs and speaks")
         port = serve()
         program = subprocess.Popen([sys.argv[1]], env=env, stderr=subprocess.DEVNULL)
-        shown = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
-                                "Quillon 's Browser"], stdout=subprocess.PIPE, timeout=60)
-        window = shown.stdout.split()[0].decode()
+        window = browser_x_window()
         subprocess.run(["xdotool", "windowfocus", "--sync", window], check=False)
         check("start", wait_said(0, ["Quillon 's Browser"], 20), "the window is announced")
         settle()
