@@ -35,6 +35,18 @@ QObjectList windowsOnScreen()
 
 class ApplicationAccessible : public QAccessibleApplication {
 public:
+    // Orca chooses how to read a program by its name on the accessibility bus (a script per
+    // program and toolkit). The page is Chromium's accessibility tree, passed on by Qt without
+    // the attributes that would tell Orca so. Under a web engine's name Orca reads it with its
+    // web script: browse mode, line by line, links and fields. Its Chromium script would ignore
+    // the page, which Qt gives no address (no AT-SPI Document interface); the Gecko one reads
+    // it. The windows keep the browser's own titles.
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return QStringLiteral("Gecko");
+        return QAccessibleApplication::text(t);
+    }
     int childCount() const override { return int(windowsOnScreen().size()); }
 
     int indexOfChild(const QAccessibleInterface *child) const override

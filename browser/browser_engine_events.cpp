@@ -3,12 +3,15 @@
 
 #include "browser/browser_window.h"
 
+#include "browser/page_focus.h"
 #include "browser/status_bar.h"
 #include "common/connect_guarded.h"
 #include "banner/banner_player.h"
 #include "engine/web_engine.h"
 
 #include <QComboBox>
+#include <QPushButton>
+#include <utility>
 
 void Browser::connectEngineEvents()
 {
@@ -42,6 +45,11 @@ void Browser::WebBrowser1_DownloadComplete()
     ShockwaveFlash2->setVisible(true);
     ShockwaveFlash1->setVisible(false);
     ShockwaveFlash1->StopPlay();
+    // A page that came from the address box gets the keyboard, so a screen reader announces
+    // it by its title and reads on; a user already elsewhere keeps the focus.
+    QWidget *focused = focusWidget();
+    if (std::exchange(m_pageTakesFocus, false) && (focusInAddressBox() || focused == Go))
+        PageFocus::give(WebBrowser1->control());
 }
 
 void Browser::WebBrowser1_ProgressChange(int progress, int progressMax)
@@ -60,6 +68,7 @@ void Browser::WebBrowser1_TitleChange(const QString &text)
     QString title = text;
     title.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
     setWindowTitle(title + QStringLiteral("   --  Quillon 's Browser"));
+    WebBrowser1->control()->setAccessibleName(text.isEmpty() ? QStringLiteral("Page") : text);
 }
 
 void Browser::WebBrowser1_NewWindow2(WebEngine **ppDisp, bool *Cancel)

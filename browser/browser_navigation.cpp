@@ -33,6 +33,7 @@ void Browser::runGoCommand()
     resumeNext([&] { WebBrowser1->Navigate(address); });
     resumeNext([&] { toolbarButton(1)->setEnabled(true); });
     resumeNext([&] { toolbarButton(4)->setEnabled(true); });
+    m_pageTakesFocus = true;
 }
 
 void Browser::Go_Click() { runGoCommand(); }

@@ -2,6 +2,7 @@
 
 #include "browser/browser_keys.h"
 #include "browser/browser_windows.h"
+#include "browser/page_focus.h"
 #include "browser/status_bar.h"
 #include "common/connect_guarded.h"
 #include "banner/banner_player.h"
@@ -32,10 +33,11 @@ namespace {
 // make every redraw of the box and the status text crawl.
 constexpr int maxAddressLength = 65536;
 
-void name(QWidget *widget, const QString &objectName)
+// The object's name is the design's, for code and tests; what a screen reader says is in words.
+void name(QWidget *widget, const QString &objectName, const QString &spoken)
 {
     widget->setObjectName(objectName);
-    widget->setAccessibleName(objectName);
+    widget->setAccessibleName(spoken);
 }
 } // namespace
 
@@ -74,11 +76,11 @@ void Browser::buildControls()
     setCentralWidget(client);
 
     Toolbar1 = new QToolBar(client);
-    name(Toolbar1, QStringLiteral("Toolbar1"));
+    name(Toolbar1, QStringLiteral("Toolbar1"), QStringLiteral("Toolbar"));
     Toolbar1->setGeometry(Twips::rect(0, 0, 8445, 420));
 
     Picaddress = new QWidget(client);
-    name(Picaddress, QStringLiteral("Picaddress"));
+    name(Picaddress, QStringLiteral("Picaddress"), QStringLiteral("Address"));
     Picaddress->setGeometry(Twips::rect(0, 480, 15255, 615));
     Design::paint(Picaddress, Design::background);
 
@@ -90,36 +92,39 @@ void Browser::buildControls()
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     Go = new QPushButton(QStringLiteral("GO"), Picaddress);
-    name(Go, QStringLiteral("Go"));
+    name(Go, QStringLiteral("Go"), QStringLiteral("Go"));
     Go->setGeometry(Twips::rect(6600, 120, 615, 375));
     Go->setAutoDefault(false);
     connectGuarded(Go, &QPushButton::clicked, this, &Browser::Go_Click);
 
     ShockwaveFlash1 = new BannerPlayer(BannerMovie::Busy, Picaddress);
-    name(ShockwaveFlash1, QStringLiteral("ShockwaveFlash1"));
+    name(ShockwaveFlash1, QStringLiteral("ShockwaveFlash1"), QStringLiteral("Banner"));
     ShockwaveFlash1->setGeometry(Twips::rect(7440, 0, 735, 525));
 
     // The address box lies over the band and is drawn above it.
     ComboURL = new QComboBox(client);
-    name(ComboURL, QStringLiteral("ComboURL"));
+    name(ComboURL, QStringLiteral("ComboURL"), QStringLiteral("Address"));
     ComboURL->setEditable(true);
     ComboURL->setInsertPolicy(QComboBox::NoInsert); // only the history update adds items
     ComboURL->setDuplicatesEnabled(true);           // Enter must not re-pick a look-alike item
     ComboURL->setCompleter(nullptr);                // the text goes out exactly as typed
     ComboURL->lineEdit()->setMaxLength(maxAddressLength);
+    connect(ComboURL->lineEdit(), &QLineEdit::textEdited, this, [this] { m_pageTakesFocus = false; });
     ComboURL->setGeometry(Twips::rect(1680, 600, 4755, 315));
     // Screen readers read a combo box by its text; the description says what it is for.
     ComboURL->setAccessibleDescription(
         QStringLiteral("Address: type a web address or a file path and press Enter"));
 
     ShockwaveFlash2 = new BannerPlayer(BannerMovie::Idle, client);
-    name(ShockwaveFlash2, QStringLiteral("ShockwaveFlash2"));
+    name(ShockwaveFlash2, QStringLiteral("ShockwaveFlash2"), QStringLiteral("Banner"));
     ShockwaveFlash2->setGeometry(Twips::rect(7440, 480, 735, 525));
 
     WebBrowser1 = WebEngines::create(client);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
-    name(WebBrowser1->control(), QStringLiteral("WebBrowser1"));
+    // Named by the page's title once it has one (see WebBrowser1_TitleChange).
+    name(WebBrowser1->control(), QStringLiteral("WebBrowser1"), QStringLiteral("Page"));
     WebBrowser1->control()->setGeometry(pageAreaDesign());
+    PageFocus::watch(WebBrowser1->control());
 
     StatusBar1 = new StatusBar(client);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));

@@ -115,4 +115,7 @@ private:
     bool m_closing = false; // closed: deleted once no dialog runs
     int m_goLeft = 0; // left edge last computed for Go, in twips
     QList<QToolButton *> m_buttons;
+    // The Go command started the load and the address box has not been edited since: once
+    // the page is in, the keyboard goes to it, as in other browsers.
+    bool m_pageTakesFocus = false;
 };

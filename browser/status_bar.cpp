@@ -26,7 +26,7 @@ StatusBar::StatusBar(QWidget *parent)
     Q_UNUSED(roleInstalled);
     setFrameShape(QFrame::StyledPanel);
     setFrameShadow(QFrame::Sunken);
-    setAccessibleName(QStringLiteral("StatusBar1"));
+    setAccessibleName(QStringLiteral("Status bar"));
 
     m_icon->setPixmap(QApplication::windowIcon().pixmap(16, 16));
     m_icon->setFixedSize(16, 16);

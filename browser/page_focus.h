@@ -1,0 +1,14 @@
+#pragma once
+// Giving the keyboard to the page so that a screen reader notices. The engine focuses its
+// document some time after the view takes the focus and does not always say so on the
+// accessibility bus; the page is announced here once its document holds the focus.
+
+class QWidget;
+
+namespace PageFocus {
+void give(QWidget *page);
+// When the keyboard enters the page from the window's controls (Tab from Go), the engine puts
+// its focus on the first link or field but tells the accessibility bus its document has it;
+// the element that holds the focus is announced instead.
+void watch(QWidget *page);
+} // namespace PageFocus
