@@ -22,7 +22,8 @@ frmSplash::frmSplash(QWidget *parent)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     setObjectName(QStringLiteral("frmSplash"));
-    setAccessibleName(QStringLiteral("frmSplash"));
+    // A screen reader says what a person sees; the design's names stay the objects' names.
+    setAccessibleName(QStringLiteral("Quillon 's Browser"));
     setWindowTitle(QString());
     setFixedSize(Twips::toPixels(7380), Twips::toPixels(4215));
     Design::paint(this, Design::background);
@@ -34,7 +35,7 @@ frmSplash::frmSplash(QWidget *parent)
 
     imgLogo = new QLabel(Frame1);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
-    imgLogo->setAccessibleName(QStringLiteral("imgLogo"));
+    imgLogo->setAccessibleName(QStringLiteral("Logo"));
     imgLogo->setGeometry(Twips::rect(240, 720, 1215, 1545));
     imgLogo->setPixmap(QApplication::windowIcon().pixmap(32, 32));
     imgLogo->setScaledContents(true);
@@ -61,8 +62,7 @@ QLabel *frmSplash::addLabel(const char *name, const QString &text, const QFont &
                             Qt::Alignment alignment)
 {
     auto *label = new QLabel(text, Frame1);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setAccessibleName(QString::fromLatin1(name));
+    label->setObjectName(QString::fromLatin1(name)); // read by its text
     label->setFont(font);
     label->setAlignment(alignment | Qt::AlignVCenter);
     Design::paint(label, background);

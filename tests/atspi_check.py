@@ -518,7 +518,7 @@ def check_top_levels(app, when):
     others = []
     for window in children(app):
         role, name = window.getRoleName(), window.name
-        if role in ("dialog", "alert", "file chooser") or name == "frmSplash" or (
+        if role in ("dialog", "alert", "file chooser") or name == "Quillon 's Browser" or (
                 role == "frame" and name.endswith(BROWSER_CAPTION)):
             continue
         others.append("%s %r" % (role, name))
