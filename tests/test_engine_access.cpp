@@ -198,7 +198,12 @@ private Q_SLOTS:
         QCOMPARE(saved.readAll(), QByteArray("written by the page"));
         QVERIFY2(asked.isEmpty(), qPrintable(asked.value(0).wants)); // the picked file is the page's
 
-        // A file only opened may be read; changing it is asked, and refused here.
+        // A file only opened may be read; changing it is asked, and refused here. (The file
+        // saved above is the page's to change: another one.)
+        target = home.filePath("opened.txt");
+        QFile opened(target);
+        QVERIFY(opened.open(QIODevice::WriteOnly) && opened.write("written by the page") > 0);
+        opened.close();
         allow = false;
         clickedPage("/edit", window);
         QTRY_COMPARE_WITH_TIMEOUT(title(window), QStringLiteral("failed:written by the page:NotAllowedError"), 15000);

@@ -45,9 +45,11 @@ void EnginePage::certificateRefused(const QWebEngineCertificateError &error)
         answer.acceptCertificate();
         return;
     }
-    // Our own page's icon request to the same host must not replace what the page says; a
-    // typed host tried over https falls back to http instead of saying anything.
-    if (!m_errorFor.isValid() && !m_upgrade->trying())
+    // The page's own address is what our page speaks of. The engine's icon request to the
+    // same host may fail before or after it, even while our page shows: it never replaces
+    // what is known. A typed host tried over https falls back to http instead of saying anything.
+    const bool forThePage = error.url() == requestedUrl();
+    if (!m_upgrade->trying() && (forThePage || (!m_errorFor.isValid() && !m_certificate.url.isValid())))
         m_certificate = {error.url(), reason(error.type()), error.isOverridable()};
     answer.rejectCertificate();
 }
