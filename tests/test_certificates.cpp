@@ -114,16 +114,6 @@ class TestCertificates : public QObject {
         window->Go_Click();
     }
 
-    Browser *openWindow(const QUrl &url)
-    {
-        auto *window = new Browser;
-        QSignalSpy done(window->WebBrowser1, &WebEngine::DownloadComplete);
-        window->show();
-        done.wait(15000);
-        window->WebBrowser1->Navigate(url.toString());
-        return window;
-    }
-
 private Q_SLOTS:
     void initTestCase()
     {

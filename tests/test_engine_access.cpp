@@ -55,16 +55,6 @@ class TestEngineAccess : public QObject {
     bool allow = true;
     std::optional<Override<EngineHost::PermissionAsk>::Scoped> answering;
 
-    Browser *openWindow(const QUrl &url)
-    {
-        auto *window = new Browser;
-        QSignalSpy done(window->WebBrowser1, &WebEngine::DownloadComplete);
-        window->show();
-        done.wait(15000);
-        window->WebBrowser1->Navigate(url.toString());
-        return window;
-    }
-
     // Loads path (in a new window when none is given), then clicks the page.
     Browser *clickedPage(const QString &path, Browser *window = nullptr)
     {

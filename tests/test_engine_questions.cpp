@@ -32,15 +32,7 @@ class TestEngineQuestions : public QObject {
     Q_OBJECT
     LoopbackHttpServer server;
 
-    Browser *openWindow(const QString &path)
-    {
-        auto *window = new Browser;
-        QSignalSpy done(window->WebBrowser1, &WebEngine::DownloadComplete);
-        window->show();
-        done.wait(15000);
-        window->WebBrowser1->Navigate(server.url(path).toString());
-        return window;
-    }
+    Browser *openWindow(const QString &path) { return ::openWindow(server.url(path)); }
 
     static void click(Browser *window)
     {

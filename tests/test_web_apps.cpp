@@ -93,16 +93,6 @@ class TestWebApps : public QObject {
             });
     }
 
-    Browser *openWindow(const QUrl &url)
-    {
-        auto *window = new Browser;
-        QSignalSpy done(window->WebBrowser1, &WebEngine::DownloadComplete);
-        window->show();
-        done.wait(15000);
-        window->WebBrowser1->Navigate(url.toString());
-        return window;
-    }
-
     static void run(Browser *window, const QString &script) { engineOf(window)->page()->runJavaScript(script); }
 
     QString daemonLog() const

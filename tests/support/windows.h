@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QSignalSpy>
+#include <QUrl>
 
 inline void deleteAllBrowsers()
 {
@@ -25,4 +27,15 @@ inline Browser *otherBrowser(const Browser *window)
         if (auto *b = qobject_cast<Browser *>(w); b && b != window)
             other = b;
     return other;
+}
+
+// A new window, shown once its home page has loaded, then sent to url.
+inline Browser *openWindow(const QUrl &url)
+{
+    auto *window = new Browser;
+    QSignalSpy done(window->WebBrowser1, &WebEngine::DownloadComplete);
+    window->show();
+    done.wait(15000);
+    window->WebBrowser1->Navigate(url.toString());
+    return window;
 }
