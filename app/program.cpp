@@ -16,6 +16,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <cstdlib>
 
 namespace {
 QTemporaryDir *&settingsFolder()
@@ -33,6 +34,12 @@ void keepToolkitSettingsForTheRun()
     if (base.isEmpty())
         base = QDir::tempPath();
     settingsFolder() = new QTemporaryDir(base + QStringLiteral("/quillon-settings-XXXXXX"));
+    // Removed once the application object has gone, and the engine with it: until then its GPU
+    // thread may still be writing shaders into the folder, which could not be removed whole.
+    std::atexit([] {
+        delete settingsFolder();
+        settingsFolder() = nullptr;
+    });
     if (!settingsFolder()->isValid()) {
         qputenv("MESA_SHADER_CACHE_DISABLE", "true"); // nowhere of the run's own: no cache at all
         return;
@@ -89,8 +96,6 @@ void prepareApplication(QApplication &app)
 void shutdown()
 {
     Environment::shutdown();
-    delete settingsFolder();
-    settingsFolder() = nullptr;
 }
 
 void end()

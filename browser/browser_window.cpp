@@ -39,6 +39,12 @@ void name(QWidget *widget, const QString &objectName, const QString &spoken)
     widget->setObjectName(objectName);
     widget->setAccessibleName(spoken);
 }
+
+bool isModifierKey(int key)
+{
+    return key == Qt::Key_Shift || key == Qt::Key_Control || key == Qt::Key_Alt || key == Qt::Key_Meta ||
+           key == Qt::Key_AltGr || key == Qt::Key_Super_L || key == Qt::Key_Super_R;
+}
 } // namespace
 
 Browser::Browser(QWidget *parent) : QMainWindow(parent)
@@ -134,6 +140,7 @@ void Browser::buildControls()
 
     client->installEventFilter(this);
     ComboURL->installEventFilter(this);
+    ComboURL->lineEdit()->installEventFilter(this);
 }
 
 void Browser::ensureLoaded()
@@ -244,6 +251,8 @@ bool Browser::eventFilter(QObject *watched, QEvent *event)
         unguarded([this] { Form_Resize(); });
     } else if (watched == ComboURL && event->type() == QEvent::FocusIn) {
         unguarded([this] { ComboURL_GotFocus(); });
+    } else if (watched == ComboURL->lineEdit() && event->type() == QEvent::MouseButtonPress) {
+        m_pageTakesFocus = false;
     } else if (watched == ComboURL && event->type() == QEvent::ShortcutOverride) {
         // The Edit menu's shortcuts and the window's keys run their commands here too, in place
         // of the line edit's own (Ctrl+U would empty the box).
@@ -262,6 +271,8 @@ bool Browser::eventFilter(QObject *watched, QEvent *event)
         const auto *key = static_cast<QKeyEvent *>(event);
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
         const int keyAscii = enter ? 13 : (key->text().isEmpty() ? 0 : key->text().at(0).unicode());
+        if (!enter && !isModifierKey(key->key()))
+            m_pageTakesFocus = false; // back at work in the box: the loading page must not take it
         if (keyAscii != 0)
             unguarded([&] { ComboURL_KeyPress(keyAscii); });
         // The key goes on to the address box as well.

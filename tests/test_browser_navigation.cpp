@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <QWindow>
+#include <functional>
 
 class TestBrowserNavigation : public QObject {
     Q_OBJECT
@@ -81,6 +82,23 @@ private Q_SLOTS:
         QVERIFY(window->toolbarButton(4)->isEnabled());
         QCOMPARE(window->ComboURL->count(), 0); // only a completed navigation adds to the list
         QCOMPARE(window->ComboURL->currentText(), QStringLiteral("  Example.org/a b "));
+    }
+
+    // A page loaded from the box takes the keyboard, unless the user went back to work in the
+    // box before it finished (a key or a click there), as when typing the next address.
+    void aLoadedPageTakesTheKeyboardUnlessTheUserIsBackInTheBox()
+    {
+        const auto enterThen = [this](const std::function<void()> &meanwhile) {
+            window->ComboURL->setFocus();
+            QTest::keyClick(window->ComboURL, Qt::Key_Return);
+            meanwhile();
+            Q_EMIT engine->DownloadComplete();
+            return window->focusWidget() == window->WebBrowser1->control();
+        };
+        QVERIFY(enterThen([] {}));
+        QVERIFY(!enterThen([this] { QTest::keyClick(window->ComboURL, Qt::Key_End); }));
+        QVERIFY(!enterThen([this] { QTest::mouseClick(window->ComboURL->lineEdit(), Qt::LeftButton); }));
+        QVERIFY(enterThen([this] { QTest::keyClick(window->ComboURL, Qt::Key_Shift); }));
     }
 
     void emptyTextAndAFailingEngineStillEnableTheButtons()

@@ -74,13 +74,7 @@ std::optional<QSslConfiguration> trustedTls(const QString &folder)
         !run("certutil", {"-N", "-d", db, "--empty-password"}) ||
         !run("certutil", {"-A", "-d", db, "-n", "Test Authority", "-t", "C,,", "-i", "ca.pem"}))
         return std::nullopt;
-    QFile cert(folder + QStringLiteral("/leaf.pem")), key(folder + QStringLiteral("/leaf.key"));
-    if (!cert.open(QIODevice::ReadOnly) || !key.open(QIODevice::ReadOnly))
-        return std::nullopt;
-    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
-    tls.setLocalCertificate(QSslCertificate(&cert));
-    tls.setPrivateKey(QSslKey(&key, QSsl::Rsa));
-    return tls;
+    return LoopbackHttpServer::tlsFrom(folder + QStringLiteral("/leaf.pem"), folder + QStringLiteral("/leaf.key"));
 }
 
 QString title(Browser *window) { return window->windowTitle().section(QStringLiteral("   --"), 0, 0); }

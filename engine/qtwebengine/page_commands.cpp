@@ -109,15 +109,25 @@ private:
 };
 
 PageCommands::PageCommands(QWebEngineView *view, QObject *parent)
-    : QObject(parent), m_view(view), m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
+    : QObject(parent), m_view(view)
 {
-    // Rasterised printing needs no more than this to look sharp; more only costs memory.
-    m_printer->setResolution(300);
     connect(view->page(), &QWebEnginePage::loadStarted, this, [this] { m_loading = true; });
     connect(view->page(), &QWebEnginePage::loadFinished, this, [this] { m_loading = false; });
 }
 
 PageCommands::~PageCommands() = default;
+
+QPrinter *PageCommands::printer()
+{
+    // Made on first use: a printer loads the print system's libraries and asks it for its
+    // printers, which no window needs until it prints.
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        // Rasterised printing needs no more than this to look sharp; more only costs memory.
+        m_printer->setResolution(300);
+    }
+    return m_printer.get();
+}
 
 Override<PageCommands::SaveQuestion> &PageCommands::saveQuestion()
 {
@@ -180,7 +190,7 @@ void PageCommands::pageSetup()
         if (!text.startsWith(QLatin1String("QPageSetupDialog: Cannot be used on non-native printers")))
             previous(type, context, text);
     });
-    QPageSetupDialog dialog(m_printer.get(), dialogParent());
+    QPageSetupDialog dialog(printer(), dialogParent());
     qInstallMessageHandler(previous);
     Modal::run(&dialog); // the dialog writes the choice into the printer on OK
 }
@@ -199,7 +209,7 @@ void PageCommands::print()
 {
     loadedUrl();
     const Running running(this);
-    QPrintDialog dialog(m_printer.get(), dialogParent());
+    QPrintDialog dialog(printer(), dialogParent());
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     if (Modal::run(&dialog) != QDialog::Accepted)
         return;
@@ -264,7 +274,7 @@ void PageCommands::printPreview()
 {
     loadedUrl();
     const Running running(this);
-    QPrintPreviewDialog dialog(m_printer.get(), dialogParent());
+    QPrintPreviewDialog dialog(printer(), dialogParent());
     dialog.setWindowTitle(tr("Print Preview"));
     dialog.resize(820, 900);
     connect(&dialog, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter *printer) {

@@ -37,7 +37,7 @@ public:
     void properties();
 
     // Paper, orientation and margins chosen in page set-up; print and preview use them.
-    QPrinter *printer() const { return m_printer.get(); }
+    QPrinter *printer();
 
     // Where and how to save: the answer to the file-name question.
     struct SaveTarget {

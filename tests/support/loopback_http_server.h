@@ -35,6 +35,12 @@ public:
                                   "-keyout", keyPath, "-out", certPath})
                    != 0)
             return std::nullopt;
+        return tlsFrom(certPath, keyPath);
+    }
+
+    // A server's TLS configuration from its PEM certificate and RSA key.
+    static std::optional<QSslConfiguration> tlsFrom(const QString &certPath, const QString &keyPath)
+    {
         QFile cert(certPath), key(keyPath);
         if (!cert.open(QIODevice::ReadOnly) || !key.open(QIODevice::ReadOnly))
             return std::nullopt;
