@@ -28,7 +28,8 @@ QTemporaryDir *&settingsFolder()
 // What the toolkit keeps for itself (the file dialog's recent folders and the like) lives in a
 // folder of the run's own and goes with it: nothing of a run is written to the user's home.
 // In the user's runtime folder, which the system empties at logout, should the run be killed.
-void keepToolkitSettingsForTheRun()
+// Returns that folder, empty when there is none.
+QString keepToolkitSettingsForTheRun()
 {
     QString base = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (base.isEmpty())
@@ -42,7 +43,7 @@ void keepToolkitSettingsForTheRun()
     });
     if (!settingsFolder()->isValid()) {
         qputenv("MESA_SHADER_CACHE_DISABLE", "true"); // nowhere of the run's own: no cache at all
-        return;
+        return {};
     }
     for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
         QSettings::setPath(format, QSettings::UserScope, settingsFolder()->path());
@@ -50,6 +51,7 @@ void keepToolkitSettingsForTheRun()
     // one, every new window's GL context compiles the same shaders again: with the software
     // renderer that is most of what opening a window costs.
     qputenv("MESA_SHADER_CACHE_DIR", QFile::encodeName(settingsFolder()->filePath(QStringLiteral("shaders"))));
+    return settingsFolder()->path();
 }
 } // namespace
 
@@ -57,13 +59,14 @@ namespace Program {
 
 void prepareProcess()
 {
-    Environment::prepareProcess();
+    // The run's own folder comes first: Mesa keeps its shader cache there, not in the home
+    // folder (newer releases cache even for the software renderer), from the toolkit's first
+    // GL context on; the engine keeps there the words the user adds to the dictionary.
+    const QString runFolder = keepToolkitSettingsForTheRun();
+    Environment::prepareProcess(runFolder);
     AccessibleWindows::install();
     // Compiled shaders would be cached in the user's home; compiling them again costs little.
-    // Mesa keeps a cache of its own there too (newer releases even for its software renderer):
-    // that one goes into the run's own folder, made before the toolkit's first GL context.
     QCoreApplication::setAttribute(Qt::AA_DisableShaderDiskCache);
-    keepToolkitSettingsForTheRun();
 }
 
 void prepareApplication(QApplication &app)

@@ -38,3 +38,7 @@ set(QUILLON_DICTIONARY_FILES ${bdics})
 # The tests check that every one of them was built.
 string(REPLACE ";" "," list "${QUILLON_DICTIONARIES}")
 target_compile_definitions(quillon_test_support PUBLIC QUILLON_DICTIONARIES="${list}")
+# The spelling test compares the words the user adds, as the program writes them, with the
+# converter's output.
+target_compile_definitions(quillon_test_support PUBLIC
+  QUILLON_CONVERT_DICT="$<TARGET_FILE:Qt6::qwebengine_convert_dict>")

@@ -1,6 +1,8 @@
 // Spelling and the developer tools in a real browser window: the locale picks the dictionary,
 // every dictionary the program carries was built, a misspelled word typed into a text area is
 // marked with the engine's suggestions (a correct one is not) and a suggestion replaces it;
+// a word added to the dictionary loses its marks there and in another window, written as Qt's
+// converter writes it;
 // F12 opens the tools in a window of their own, offline as their page (a source map the page
 // names is not fetched), Ctrl+Shift+I and Inspect
 // bring the same window forward, and the tools close with their page's window.
@@ -8,6 +10,7 @@
 #include "browser/browser_window.h"
 #include "common/failure.h"
 #include "engine/web_engine.h"
+#include "engine/qtwebengine/added_words.h"
 #include "engine/qtwebengine/spelling.h"
 #include "support/loopback_http_server.h"
 #include "support/test_main.h"
@@ -16,8 +19,10 @@
 #include <QFile>
 #include <QMenu>
 #include <QPointer>
+#include <QProcess>
 #include <QtWebEngineCoreVersion>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QWebEngineContextMenuRequest>
 #include <QWebEngineView>
@@ -72,6 +77,13 @@ class TestSpellingAndDeveloperTools : public QObject {
             "(() => { const c = document.createElement('canvas').getContext('2d');"
             " c.font = '20px monospace'; return c.measureText('x').width; })()")).toDouble();
         return {int((column + 1.5) * width), 15};
+    }
+
+    // The misspelled word under the word at column, as its menu names it; "?" with no menu.
+    QString markedAt(int column)
+    {
+        const QWebEngineContextMenuRequest *request = menuAt(wordAt(column));
+        return request ? request->misspelledWord() : QStringLiteral("?");
     }
 
 private Q_SLOTS:
@@ -168,6 +180,76 @@ private Q_SLOTS:
         menu->close();
         QTRY_COMPARE_WITH_TIMEOUT(evaluate(QStringLiteral("document.getElementById('t').value")).toString(),
                                   chosen + QStringLiteral(" sentense iss badly mispeled "), 10000);
+    }
+
+    void anAddedWordIsNoLongerMarked()
+    {
+        QVERIFY(window);
+        const QString text = evaluate(QStringLiteral("document.getElementById('t').value")).toString();
+        const int sentense = int(text.indexOf(QStringLiteral(" sentense "))) + 1;
+        QMenu *menu = nullptr;
+        QVERIFY(menuAt(wordAt(sentense), &menu) && menu);
+        QCOMPARE(view()->lastContextMenuRequest()->misspelledWord(), QStringLiteral("sentense"));
+        menu->findChild<QAction *>(QStringLiteral("addToDictionary"))->trigger();
+        menu->close();
+        // Its mark goes from the page; another misspelled word keeps its own.
+        QVERIFY(QTest::qWaitFor([&] { return markedAt(sentense).isEmpty(); }, 20000));
+        QCOMPARE(markedAt(int(text.indexOf(QStringLiteral("mispeled")))), QStringLiteral("mispeled"));
+
+        // The engine read the run's dictionary (it deletes one it cannot read), which goes with
+        // the run's folder.
+        const QString added = qEnvironmentVariable("QTWEBENGINE_DICTIONARIES_PATH") + QStringLiteral("/added-words-1.bdic");
+        QVERIFY2(added.startsWith(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)), qPrintable(added));
+        QFile file(added);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), Bdic::fromWords({QStringLiteral("sentense")}));
+
+        // In another window the word typed anew is not marked; one typed after it is.
+        Browser *first = window;
+        window = openWindow(QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("page.html"))));
+        QTRY_VERIFY_WITH_TIMEOUT(evaluate(QStringLiteral("!!document.getElementById('t')")).toBool(), 15000);
+        evaluate(QStringLiteral("document.getElementById('t').focus()"));
+        view()->setFocus();
+        QTest::keyClicks(view()->focusProxy(), QStringLiteral("sentense wrongg "));
+        QVERIFY(QTest::qWaitFor([&] { return markedAt(9) == QLatin1String("wrongg"); }, 20000));
+        QCOMPARE(markedAt(0), QString());
+        // A second word joins the first: both are kept.
+        QVERIFY(menuAt(wordAt(9), &menu) && menu);
+        menu->findChild<QAction *>(QStringLiteral("addToDictionary"))->trigger();
+        menu->close();
+        QVERIFY(QTest::qWaitFor([&] { return markedAt(9).isEmpty(); }, 20000));
+        QCOMPARE(markedAt(0), QString());
+        QPointer<Browser> other = window;
+        window->close();
+        QTRY_VERIFY(!other);
+        window = first;
+    }
+
+    void theWordsAreWrittenAsTheConverterWritesThem()
+    {
+        // Shared beginnings, a word inside another, UTF-8, repeats and sixty kilobytes under one
+        // node: every kind of node the reader knows.
+        QStringList words{QStringLiteral("ab"), QStringLiteral("abc"), QStringLiteral("abd"), QStringLiteral("Zörblax"),
+                          QStringLiteral("ab"), QStringLiteral("naïve"), QStringLiteral("ov")};
+        for (char16_t c = u'a'; c <= u't'; ++c)
+            words.append(QStringLiteral("ov") + QChar(c) + QStringLiteral("er"));
+        for (int i = 0; i < 3000; ++i)
+            words.append(QChar(u'a' + i % 26) + QString::number(i * 7919 % 3001) + QStringLiteral("longishtailofword"));
+        QFile dic(m_dir.filePath(QStringLiteral("words.dic")));
+        QVERIFY(dic.open(QIODevice::WriteOnly));
+        dic.write(QByteArray::number(words.size()) + '\n' + words.join(QLatin1Char('\n')).toUtf8() + '\n');
+        dic.close();
+        QFile aff(m_dir.filePath(QStringLiteral("words.aff")));
+        QVERIFY(aff.open(QIODevice::WriteOnly) && aff.write("SET UTF-8\n") > 0);
+        aff.close();
+        QProcess convert;
+        convert.start(QStringLiteral(QUILLON_CONVERT_DICT), {dic.fileName(), m_dir.filePath(QStringLiteral("words.bdic"))});
+        QVERIFY(convert.waitForFinished(60000) && convert.exitCode() == 0);
+        QFile theirs(m_dir.filePath(QStringLiteral("words.bdic")));
+        QVERIFY(theirs.open(QIODevice::ReadOnly));
+        const QByteArray ours = Bdic::fromWords(words);
+        QVERIFY(ours.size() > 0x10000);
+        QVERIFY(ours == theirs.readAll());
     }
 
     void developerToolsOpenInAWindowOfTheirOwn()

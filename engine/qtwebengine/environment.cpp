@@ -16,7 +16,7 @@
 
 namespace Environment {
 
-void prepareProcess()
+void prepareProcess(const QString &runFolder)
 {
     // Chromium refuses to run its sandbox as root; an ordinary user keeps it.
     if (geteuid() == 0) {
@@ -41,7 +41,7 @@ void prepareProcess()
     // technology is active, so nobody else pays for it.
     qputenv("QTWEBENGINE_ENABLE_LINUX_ACCESSIBILITY", "1");
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    Spelling::prepareProcess(); // the engine reads where its dictionaries are once, as it starts
+    Spelling::prepareProcess(runFolder); // the engine reads where its dictionaries are once, as it starts
     // The engine reports its GL set-up at every start; that is not for the user.
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
 }

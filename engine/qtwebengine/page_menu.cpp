@@ -3,10 +3,13 @@
 #include "common/failure.h"
 #include "engine/qtwebengine/page_commands.h"
 #include "engine/qtwebengine/qt_web_engine.h"
+#include "engine/qtwebengine/spelling.h"
 
 #include <QMenu>
+#include <QWebEngineContextMenuRequest>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <algorithm>
 
 namespace {
 
@@ -26,6 +29,31 @@ void addInspect(QWebEngineView *view, QMenu *menu)
     QObject::connect(inspect, &QAction::triggered, engine, [engine] { unguarded([engine] { engine->inspectElement(); }); });
 }
 
+// On a misspelled word, below the engine's suggestions (which end in a separator): the word is
+// taken as spelled right from now on, in every page of the run.
+void addAddToDictionary(QWebEngineView *view, QMenu *menu)
+{
+    const QWebEngineContextMenuRequest *request = view->lastContextMenuRequest();
+    if (!request || request->misspelledWord().isEmpty() || !Spelling::canAddWords())
+        return;
+    auto *add = new QAction(QObject::tr("&Add to dictionary"), menu);
+    add->setObjectName(QStringLiteral("addToDictionary"));
+    QObject::connect(add, &QAction::triggered, view, [view, word = request->misspelledWord()] {
+        unguarded([view, word] { Spelling::addWord(view->page()->profile(), word); });
+    });
+    const QList<QAction *> items = menu->actions();
+    const QStringList suggestions = request->spellCheckerSuggestions();
+    const auto first = std::find_if(items.cbegin(), items.cend(),
+                                    [&](QAction *item) { return suggestions.contains(item->text()); });
+    const auto separator = std::find_if(first, items.cend(), [](QAction *item) { return item->isSeparator(); });
+    if (separator != items.cend()) {
+        menu->insertAction(*separator, add);
+        return;
+    }
+    menu->insertAction(items.value(0), add);
+    menu->insertSeparator(items.value(0));
+}
+
 void popUp(QWebEngineView *view, PageCommands *commands, const QPoint &position)
 {
     QMenu *menu = view->createStandardContextMenu();
@@ -40,6 +68,7 @@ void popUp(QWebEngineView *view, PageCommands *commands, const QPoint &position)
         menu->insertAction(engineSave, save);
         menu->removeAction(engineSave);
     }
+    addAddToDictionary(view, menu);
     addInspect(view, menu);
     menu->popup(view->mapToGlobal(position));
 }

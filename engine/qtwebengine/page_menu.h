@@ -2,7 +2,8 @@
 // The page's context menu: the engine's own, with "Save page" asking like File > Save As (same
 // dialog, same formats) and links and images saved through the download path, so every save
 // starts with the user's answer and none is left unanswered. On a misspelled word it offers the
-// engine's suggestions; on every page, Inspect opens the developer tools there.
+// engine's suggestions and Add to dictionary; on every page, Inspect opens the developer tools
+// there.
 
 class PageCommands;
 class QWebEngineView;

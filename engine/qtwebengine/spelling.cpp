@@ -1,8 +1,11 @@
 #include "engine/qtwebengine/spelling.h"
 
+#include "engine/qtwebengine/added_words.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QWebEngineProfile>
+#include <memory>
 
 namespace {
 const char *const pathVariable = "QTWEBENGINE_DICTIONARIES_PATH";
@@ -17,6 +20,24 @@ QString tag(const QString &name)
     const QString language = base.section(QLatin1Char('_'), 0, 0).toLower();
     const QString region = base.section(QLatin1Char('_'), 1, 1).toUpper();
     return region.isEmpty() ? language : language + QLatin1Char('-') + region;
+}
+
+// What the user set, read once: from prepareProcess on, the variable names the run's folder.
+QString theirs()
+{
+    static const QString value = qEnvironmentVariable(pathVariable);
+    return value;
+}
+
+struct Run {
+    QString dictionary; // the locale's, once spelling is on
+    std::unique_ptr<AddedWords> added; // only with a folder of the run's
+};
+
+Run &run()
+{
+    static Run r;
+    return r;
 }
 
 QString programFolder()
@@ -77,9 +98,8 @@ QString dictionaryFor(const QStringList &languages, const QStringList &dictionar
 
 QString folder()
 {
-    const QString theirs = qEnvironmentVariable(pathVariable);
-    if (!theirs.isEmpty())
-        return theirs;
+    if (!theirs().isEmpty())
+        return theirs();
     const QDir program(programFolder());
     for (const QString &candidate : {QStringLiteral("qtwebengine_dictionaries"),
                                      QStringLiteral("../share/quillon/qtwebengine_dictionaries")}) {
@@ -100,13 +120,23 @@ QStringList dictionaries()
     return languages;
 }
 
-void prepareProcess()
+void prepareProcess(const QString &runFolder)
 {
     // Set for the engine only when we have a folder; a path that does not exist would have it
     // complain on the terminal.
     const QString where = folder();
-    if (!where.isEmpty())
-        qputenv(pathVariable, QFile::encodeName(where));
+    if (where.isEmpty())
+        return;
+    // The engine reads only one folder: the run's holds links to ours and the added words.
+    const QDir own(QDir(runFolder).filePath(QStringLiteral("dictionaries")));
+    if (!runFolder.isEmpty() && QDir().mkpath(own.path())) {
+        for (const QFileInfo &file : QDir(where).entryInfoList({QStringLiteral("*.bdic")}, QDir::Files))
+            QFile::link(file.absoluteFilePath(), own.filePath(file.fileName()));
+        run().added = std::make_unique<AddedWords>(own.path());
+        qputenv(pathVariable, QFile::encodeName(own.path()));
+        return;
+    }
+    qputenv(pathVariable, QFile::encodeName(where));
 }
 
 void apply(QWebEngineProfile *profile)
@@ -116,6 +146,21 @@ void apply(QWebEngineProfile *profile)
         return; // no marks rather than every word of another language marked
     profile->setSpellCheckLanguages({dictionary});
     profile->setSpellCheckEnabled(true);
+    run().dictionary = dictionary;
+}
+
+bool canAddWords()
+{
+    return run().added && !run().dictionary.isEmpty();
+}
+
+void addWord(QWebEngineProfile *profile, const QString &word)
+{
+    if (!canAddWords())
+        return;
+    // A word is right when any of the languages knows it; the engine reloads them on a change
+    // and checks its pages' text again, so the word's marks go at once.
+    profile->setSpellCheckLanguages({run().dictionary, run().added->add(word)});
 }
 
 } // namespace Spelling

@@ -1,7 +1,8 @@
 #pragma once
 // Spelling in every editable field, in the language of the user's locale, with the dictionaries
 // the program carries (Debian's hunspell dictionaries in the engine's .bdic form). A language
-// with no dictionary gets no marks; nothing is downloaded.
+// with no dictionary gets no marks; nothing is downloaded. Words the user adds are kept for the
+// run, in the run's own folder.
 
 #include <QByteArray>
 #include <QStringList>
@@ -27,13 +28,19 @@ QStringList languages(const Locale &locale);
 QString dictionaryFor(const QStringList &languages, const QStringList &dictionaries);
 
 // The folder with the program's dictionaries: beside it in the build tree, under share/quillon
-// when installed, or where QTWEBENGINE_DICTIONARIES_PATH says. Empty when there is none.
+// when installed, or where QTWEBENGINE_DICTIONARIES_PATH said as the program started. Empty
+// when there is none.
 QString folder();
 // The dictionaries in that folder, by language.
 QStringList dictionaries();
-// Before the engine starts: tells it where that folder is.
-void prepareProcess();
+// Before the engine starts: gives it a folder of its own in the run's folder, with that folder's
+// dictionaries and those the user adds; without a run folder, that folder itself.
+void prepareProcess(const QString &runFolder);
 // Turns spelling on in the profile, when a dictionary fits the locale.
 void apply(QWebEngineProfile *profile);
+// Whether words can be added: spelling is on and the engine reads a folder of the run's.
+bool canAddWords();
+// From now on the profile's pages take the word as spelled right, until the run ends.
+void addWord(QWebEngineProfile *profile, const QString &word);
 
 } // namespace Spelling
