@@ -10,7 +10,6 @@ the engine under test, below) and "N passed, N failed"; exits 1 on a
 failure and 77 when Orca is not installed.
 """
 
-import http.server
 import os
 import pty
 import re
@@ -20,6 +19,8 @@ import sys
 import tempfile
 import threading
 import time
+
+from atspi_check import serve_loopback, start_accessibility_bus
 
 PAGE = b"""<!doctype html><html><head><title>Daily Orca News</title></head><body>
 <h1>Orca sightings</h1><p>Whales were seen near the harbour this morning.</p>
@@ -113,24 +114,6 @@ def key(*keys, delay=None):
     subprocess.run(["xdotool", "key"] + (["--delay", str(delay)] if delay else []) + list(keys), check=True)
 
 
-def serve():
-    class Pages(http.server.BaseHTTPRequestHandler):
-        def do_GET(self):
-            page = ALERT if self.path == "/alert" else PAGE
-            self.send_response(200)
-            self.send_header("Content-Type", "text/html")
-            self.send_header("Content-Length", str(len(page)))
-            self.end_headers()
-            self.wfile.write(page)
-
-        def log_message(self, *args):
-            pass
-
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Pages)
-    threading.Thread(target=server.serve_forever, daemon=True).start()
-    return server.server_address[1]
-
-
 def quiet_home():
     """A home of the test's own: speech-dispatcher's dummy voice into ALSA's null device."""
     home = tempfile.mkdtemp(prefix="orca-check-")
@@ -139,15 +122,6 @@ def quiet_home():
         conf.write('AddModule "dummy" "sd_dummy" ""\nDefaultModule dummy\n'
                    'AudioOutputMethod "alsa"\nAudioALSADevice "null"\n')
     return home
-
-
-def announce_screen_reader():
-    subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply", "/org/a11y/bus",
-                    "org.a11y.Bus.GetAddress"], check=True, stdout=subprocess.DEVNULL)
-    for prop in ("IsEnabled", "ScreenReaderEnabled"):
-        subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply", "/org/a11y/bus",
-                        "org.freedesktop.DBus.Properties.Set", "string:org.a11y.Status",
-                        "string:" + prop, "variant:boolean:true"], check=False, stdout=subprocess.DEVNULL)
 
 
 def go_to(address):
@@ -247,7 +221,7 @@ def main():
     home = quiet_home()
     env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
                XDG_DATA_HOME=os.path.join(home, ".local", "share"), XDG_RUNTIME_DIR=home)
-    announce_screen_reader()
+    start_accessibility_bus(screen_reader=True)
     master, slave = pty.openpty()
     threading.Thread(target=read_debug, args=(master,), daemon=True).start()
     orca = subprocess.Popen(["orca", "--replace", "--debug-file=" + os.ttyname(slave)], env=env,
@@ -258,7 +232,7 @@ def main():
         while not mark() and time.monotonic() < end:
             time.sleep(0.1)
         check("start", bool(mark()), "Orca runs and speaks")
-        port = serve()
+        port = serve_loopback({"/": PAGE, "/alert": ALERT})
         program = subprocess.Popen([sys.argv[1]], env=env, stderr=subprocess.DEVNULL)
         window = browser_x_window()
         subprocess.run(["xdotool", "windowfocus", "--sync", window], check=False)
