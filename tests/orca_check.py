@@ -38,7 +38,7 @@ speech_lock = threading.Lock()
 # engine it works again from). Such a check still runs and prints what was said, as "GAP";
 # it fails the test only on the engines where it is known to work.
 KNOWN_GAPS = [
-    ("page", "the arrows read", (6, 8), None),      # Orca 48/51 read nothing of the page by line
+    ("page", "the arrows read", (6, 8), None),      # Orca 48+ reads lines through text and tags
     ("page", "H moves", (0, 0), (6, 11)),           # no AT-SPI Collection before Qt 6.11
 ]
 engine = (0, 0)
