@@ -192,11 +192,16 @@ bool intercept(QObject *receiver, QEvent *event)
     const auto *key = static_cast<QKeyEvent *>(event);
     // A modifier going down changes nothing by itself, but the window's own shortcuts (Alt+D,
     // Ctrl+L) act at once on the key that follows it: held back, an Alt would arrive after the
-    // menu its shortcut opened, and close it.
+    // menu its shortcut opened, and close it. It is delivered now, as not spontaneous, so Qt's
+    // bridge does not hold it back either: a late Alt press arms the menu bar again, and the
+    // Alt release then opens it.
     static const QSet<int> modifiers = {Qt::Key_Shift, Qt::Key_Control, Qt::Key_Alt, Qt::Key_Meta, Qt::Key_AltGr};
     if (key->type() == QEvent::KeyPress && modifiers.contains(key->key())) {
         queue->tell(key);
-        return false;
+        const std::unique_ptr<QKeyEvent> now(key->clone());
+        QCoreApplication::sendEvent(receiver, now.get());
+        event->setAccepted(now->isAccepted());
+        return true;
     }
     queue->take(receiver, key);
     return true;

@@ -59,20 +59,23 @@ void announce(QWidget *page, const QString &text)
 #endif
 }
 
-// The document, once it holds the focus; the engine moves it there asynchronously.
-void announceWhenFocused(const QPointer<QWidget> &page, int triesLeft)
+// The document, once it holds the focus; the engine moves it there asynchronously. Newer
+// engines first show a stand-in document that is gone within milliseconds, and a focus event
+// for it leaves the reader on the address box: the document must still be there a moment later.
+void announceWhenFocused(const QPointer<QWidget> &page, int triesLeft, QAccessible::Id seen = 0)
 {
     if (!page || !page->hasFocus() || !QAccessible::isActive())
         return;
     QAccessibleInterface *doc = document(QAccessible::queryAccessibleInterface(page));
-    if (doc && doc->state().focused) {
+    const QAccessible::Id id = doc && doc->state().focused ? QAccessible::uniqueId(doc) : 0;
+    if (id && id == seen) {
         QAccessibleEvent event(doc, QAccessible::Focus);
         QAccessible::updateAccessibility(&event);
         announce(page, page->accessibleName());
         return;
     }
     if (triesLeft > 0)
-        QTimer::singleShot(50, page, [page, triesLeft] { announceWhenFocused(page, triesLeft - 1); });
+        QTimer::singleShot(50, page, [page, triesLeft, id] { announceWhenFocused(page, triesLeft - 1, id); });
 }
 
 // The element inside the document that holds the focus, if the engine has one.

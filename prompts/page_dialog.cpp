@@ -23,6 +23,10 @@ PageDialog::PageDialog(const PageDialogRequest &request, QWidget *parent) : QDia
     message->setTextFormat(Qt::PlainText);
     message->setWordWrap(true);
     message->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Selectable text takes focus on a click, and so reads as focusable: Orca (from 50) then
+    // takes it for a control, not the dialog's text, and does not say it. Its context menu
+    // still copies.
+    message->setFocusPolicy(Qt::NoFocus);
     message->setMinimumWidth(360);
     layout->addWidget(message);
     if (request.kind == PageDialogKind::Prompt) {

@@ -41,16 +41,17 @@ def check(group, ok, what):
     return ok
 
 
-def start_accessibility_bus():
+def start_accessibility_bus(screen_reader=False):
     # Qt joins the accessibility bus only if it is already there when the program starts.
     subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply",
                     "/org/a11y/bus", "org.a11y.Bus.GetAddress"],
                    check=True, stdout=subprocess.DEVNULL)
     # A screen reader says so on the bus when it starts, as Orca does.
-    subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply", "/org/a11y/bus",
-                    "org.freedesktop.DBus.Properties.Set", "string:org.a11y.Status",
-                    "string:IsEnabled", "variant:boolean:true"],
-                   check=False, stdout=subprocess.DEVNULL)
+    for prop in ("IsEnabled", "ScreenReaderEnabled") if screen_reader else ("IsEnabled",):
+        subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply", "/org/a11y/bus",
+                        "org.freedesktop.DBus.Properties.Set", "string:org.a11y.Status",
+                        "string:" + prop, "variant:boolean:true"],
+                       check=False, stdout=subprocess.DEVNULL)
 
 
 def key(*keys):
@@ -393,14 +394,15 @@ setTimeout(function () { document.title = "city " + prompt("Which city?", ""); }
 </script></body></html>"""
 
 
-def serve_loopback():
-    """A loopback web server in a thread of its own; returns its port."""
+def serve_loopback(pages):
+    """A loopback web server in a thread of its own, {path: page}, the first page for any
+    other path; returns its port."""
     import http.server
     import threading
 
     class Pages(http.server.BaseHTTPRequestHandler):
         def do_GET(self):
-            page = PROMPT_PAGE if self.path == "/prompt" else READING_PAGE
+            page = pages.get(self.path, next(iter(pages.values())))
             self.send_response(200)
             self.send_header("Content-Type", "text/html")
             self.send_header("Content-Length", str(len(page)))
@@ -554,7 +556,7 @@ def main():
         check_status(window, combo)
         check_tab_order(window, combo)
         check_dialogs(app, window)
-        port = serve_loopback()
+        port = serve_loopback({"/": READING_PAGE, "/prompt": PROMPT_PAGE})
         check_page_content(window, combo, port)
         check_question_bar(window, combo, port)
         check_page_dialog(app, window, combo, port)
