@@ -62,6 +62,28 @@ public:
     }
 };
 
+// A caret moving in a window that is not the active one tells a screen reader nothing, and Orca
+// takes it for that window having become active: a new window's address box is filled as the
+// window shows, and the window's own activation a moment later then went unannounced.
+bool caretOutsideActiveWindow(QAccessibleEvent *event)
+{
+    if (event->type() != QAccessible::TextCaretMoved)
+        return false;
+    QAccessibleInterface *node = event->accessibleInterface();
+    QWindow *window = node ? node->window() : nullptr;
+    return window && window != QGuiApplication::focusWindow();
+}
+
+void passOn(QAccessibleEvent *event)
+{
+    if (!QAccessible::isActive() || caretOutsideActiveWindow(event))
+        return;
+    // The toolkit's own way to the accessibility bus is the one taken while no handler is set.
+    QAccessible::installUpdateHandler(nullptr);
+    QAccessible::updateAccessibility(event);
+    QAccessible::installUpdateHandler(&passOn);
+}
+
 QAccessibleInterface *applicationAccessible(const QString &, QObject *object)
 {
     if (object && object == QCoreApplication::instance())
@@ -71,5 +93,9 @@ QAccessibleInterface *applicationAccessible(const QString &, QObject *object)
 } // namespace
 
 namespace AccessibleWindows {
-void install() { QAccessible::installFactory(&applicationAccessible); }
+void install()
+{
+    QAccessible::installFactory(&applicationAccessible);
+    QAccessible::installUpdateHandler(&passOn);
+}
 } // namespace AccessibleWindows

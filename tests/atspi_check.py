@@ -54,6 +54,19 @@ def start_accessibility_bus(screen_reader=False):
                        check=False, stdout=subprocess.DEVNULL)
 
 
+def find_x_window(name, timeout=60.0):
+    """The X window id of the first visible window whose name matches. Polled: windows that come
+    and go at start (the splash) can fail a search under way."""
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", name],
+                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        if found.stdout.split():
+            return found.stdout.split()[0].decode()
+        time.sleep(0.3)
+    raise RuntimeError("no window named %r showed" % name)
+
+
 def key(*keys):
     subprocess.run(["xdotool", "key", "--clearmodifiers"] + list(keys), check=True)
 
@@ -536,8 +549,7 @@ def main():
     program = subprocess.Popen([sys.argv[1]], env=env, stderr=subprocess.DEVNULL)
     try:
         # The splash shows for 1.5 s; the home page loads after that.
-        shown = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
-                                BROWSER_CAPTION], stdout=subprocess.PIPE, timeout=60)
+        shown = find_x_window(BROWSER_CAPTION)
         import pyatspi  # noqa: F401  (its registry cache starts from here)
         # A busy machine (a build beside the tests) can take long to bring the program up.
         app = wait_for(application, 60)
@@ -548,7 +560,7 @@ def main():
                      "browser window read as %r" % (window.name if window else None)):
             return 1
         global browser_x_window
-        browser_x_window = shown.stdout.split()[0].decode()
+        browser_x_window = shown
         subprocess.run(["xdotool", "windowfocus", "--sync", browser_x_window], check=False)
         check_top_levels(app, "at the first window")
         combo = check_browser_controls(window)

@@ -20,7 +20,7 @@ import tempfile
 import threading
 import time
 
-from atspi_check import serve_loopback, start_accessibility_bus
+from atspi_check import find_x_window, serve_loopback, start_accessibility_bus
 
 PAGE = b"""<!doctype html><html><head><title>Daily Orca News</title></head><body>
 <h1>Orca sightings</h1><p>Whales were seen near the harbour this morning.</p>
@@ -197,18 +197,6 @@ def check_fast_keys(port, window):
     check(group, not opened, "no menu opened on the way (heard %r)" % opened)
 
 
-def browser_x_window(timeout=60.0):
-    # Polled: windows that come and go at start (the splash) can fail a search under way.
-    end = time.monotonic() + timeout
-    while time.monotonic() < end:
-        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Quillon 's Browser"],
-                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-        if found.stdout.split():
-            return found.stdout.split()[0].decode()
-        time.sleep(0.3)
-    raise RuntimeError("the browser window did not show")
-
-
 def main():
     if len(sys.argv) != 2:
         print(__doc__, file=sys.stderr)
@@ -237,7 +225,7 @@ def main():
         check("start", bool(mark()), "Orca runs and speaks")
         port = serve_loopback({"/": PAGE, "/alert": ALERT})
         program = subprocess.Popen([sys.argv[1]], env=env, stderr=subprocess.DEVNULL)
-        window = browser_x_window()
+        window = find_x_window("Quillon 's Browser")
         subprocess.run(["xdotool", "windowfocus", "--sync", window], check=False)
         check("start", wait_said(0, ["Quillon 's Browser"], 20), "the window is announced")
         settle()
