@@ -9,6 +9,7 @@ check, "PASS group: what" or "FAIL group: what", then "N passed, N failed"; exit
 import os
 import subprocess
 import sys
+import tempfile
 import time
 
 BROWSER_CAPTION = "Quillon 's Browser"
@@ -546,10 +547,19 @@ def main():
         return 2
     start_accessibility_bus()
     env = dict(os.environ, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
-    program = subprocess.Popen([sys.argv[1]], env=env, stderr=subprocess.DEVNULL)
+    # What the program says is kept, to be shown should its window never come.
+    said = tempfile.TemporaryFile()
+    program = subprocess.Popen([sys.argv[1]], env=env, stderr=said)
     try:
         # The splash shows for 1.5 s; the home page loads after that.
-        shown = find_x_window(BROWSER_CAPTION)
+        try:
+            shown = find_x_window(BROWSER_CAPTION)
+        except RuntimeError:
+            said.seek(0)
+            print("the program %s; it said:\n%s" % ("ended with %s" % program.returncode
+                  if program.poll() is not None else "still runs", said.read()[-2000:].decode(errors="replace")),
+                  file=sys.stderr)
+            raise
         import pyatspi  # noqa: F401  (its registry cache starts from here)
         # A busy machine (a build beside the tests) can take long to bring the program up.
         app = wait_for(application, 60)
