@@ -65,13 +65,13 @@ public:
 // A caret moving in a window that is not the active one tells a screen reader nothing, and Orca
 // takes it for that window having become active: a new window's address box is filled as the
 // window shows, and the window's own activation a moment later then went unannounced.
+// Only the program's own controls: the page's events are the engine's, and pass as they come.
 bool caretOutsideActiveWindow(QAccessibleEvent *event)
 {
     if (event->type() != QAccessible::TextCaretMoved)
         return false;
-    QAccessibleInterface *node = event->accessibleInterface();
-    QWindow *window = node ? node->window() : nullptr;
-    return window && window != QGuiApplication::focusWindow();
+    const auto *widget = qobject_cast<const QWidget *>(event->object());
+    return widget && !widget->isActiveWindow();
 }
 
 void passOn(QAccessibleEvent *event)
