@@ -74,9 +74,23 @@ bool caretOutsideActiveWindow(QAccessibleEvent *event)
     return widget && !widget->isActiveWindow();
 }
 
+// Orca 43 keeps the states it reads along with an event. Read from a widget not yet shown, they
+// lack "visible", which Qt never sends once the widget shows (only "showing"), and flat review
+// then skipped the widget and all inside it: the toolbar, the address row, the page. A hidden
+// widget's name or state tells no one anything; it is read as it shows.
+bool aboutHiddenWidget(QAccessibleEvent *event)
+{
+    const QAccessible::Event type = event->type();
+    if (type != QAccessible::NameChanged && type != QAccessible::DescriptionChanged
+        && type != QAccessible::StateChanged)
+        return false;
+    QAccessibleInterface *node = event->accessibleInterface();
+    return node && node->state().invisible;
+}
+
 void passOn(QAccessibleEvent *event)
 {
-    if (!QAccessible::isActive() || caretOutsideActiveWindow(event))
+    if (!QAccessible::isActive() || caretOutsideActiveWindow(event) || aboutHiddenWidget(event))
         return;
     // The toolkit's own way to the accessibility bus is the one taken while no handler is set.
     QAccessible::installUpdateHandler(nullptr);

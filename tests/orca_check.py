@@ -140,6 +140,16 @@ def check_page(port):
     check(group, wait_said(start, ["Daily Orca News"], 20),
           "a typed address is announced by its title once loaded (said %r)" % said_since(start)[-300:])
     settle()
+    # Flat review: the keypad's minus (by its keycode: xdotool adds Alt to the key where the keymap
+    # gives it a Ctrl+Alt level), then the current line and the next two.
+    start = mark()
+    for k in ("82", "KP_Up", "KP_Page_Up", "KP_Page_Up"):
+        key(k)
+        settle()
+    check(group, wait_said(start, ["Orca sightings", "Whales were seen near the harbour"], 10),
+          "flat review reads the heading and the paragraph (said %r)" % said_since(start))
+    key("82")
+    settle()
     start = mark()
     key("Down")
     settle()
