@@ -65,7 +65,7 @@ public:
 // A caret moving in a window that is not the active one tells a screen reader nothing, and Orca
 // takes it for that window having become active: a new window's address box is filled as the
 // window shows, and the window's own activation a moment later then went unannounced.
-// Only the program's own controls: the page's events are the engine's, and pass as they come.
+// Here and below only the program's own controls: the page's events pass as the engine sends them.
 bool caretOutsideActiveWindow(QAccessibleEvent *event)
 {
     if (event->type() != QAccessible::TextCaretMoved)
@@ -84,8 +84,8 @@ bool aboutHiddenWidget(QAccessibleEvent *event)
     if (type != QAccessible::NameChanged && type != QAccessible::DescriptionChanged
         && type != QAccessible::StateChanged)
         return false;
-    QAccessibleInterface *node = event->accessibleInterface();
-    return node && node->state().invisible;
+    const auto *widget = qobject_cast<const QWidget *>(event->object());
+    return widget && !widget->isVisible();
 }
 
 void passOn(QAccessibleEvent *event)
