@@ -134,6 +134,19 @@ def go_to(address):
     return start
 
 
+def press(*keys):
+    """The keys, each once Orca has had its say; where its speech about them starts."""
+    start = mark()
+    for k in keys:
+        key(k)
+        settle()
+    return start
+
+
+def heard(group, start, words, what, timeout=10):
+    return check(group, wait_said(start, words, timeout), "%s (said %r)" % (what, said_since(start)))
+
+
 def check_page(port):
     group = "page"
     start = go_to("127.0.0.1:%d/news" % port)
@@ -142,41 +155,17 @@ def check_page(port):
     settle()
     # Flat review: the keypad's minus (by its keycode: xdotool adds Alt to the key where the keymap
     # gives it a Ctrl+Alt level), then the current line and the next two.
-    start = mark()
-    for k in ("82", "KP_Up", "KP_Page_Up", "KP_Page_Up"):
-        key(k)
-        settle()
-    check(group, wait_said(start, ["Orca sightings", "Whales were seen near the harbour"], 10),
-          "flat review reads the heading and the paragraph (said %r)" % said_since(start))
-    key("82")
-    settle()
-    start = mark()
-    key("Down")
-    settle()
-    key("Down")
-    check(group, wait_said(start, ["Orca sightings", "Whales were seen near the harbour"], 10),
-          "the arrows read the heading and the paragraph (said %r)" % said_since(start))
-    settle()
-    key("Home")
-    settle()
-    start = mark()
-    key("h")
-    check(group, wait_said(start, ["Orca sightings"], 10), "H moves to the heading (said %r)" % said_since(start))
-    settle()
+    heard(group, press("82", "KP_Up", "KP_Page_Up", "KP_Page_Up"),
+          ["Orca sightings", "Whales were seen near the harbour"], "flat review reads the heading and the paragraph")
+    press("82")
+    heard(group, press("Down", "Down"), ["Orca sightings", "Whales were seen near the harbour"],
+          "the arrows read the heading and the paragraph")
+    press("Home")
+    heard(group, press("h"), ["Orca sightings"], "H moves to the heading")
     # From the address box, past Go, into the page: its first link.
-    start = mark()
-    key("ctrl+l")
-    wait_said(start, ["address"], 10)
-    settle()
-    start = mark()
-    key("Tab")
-    wait_said(start, ["Go"], 10)
-    settle()
-    start = mark()
-    key("Tab")
-    check(group, wait_said(start, ["Read the whole story"], 10),
-          "Tab into the page reaches its first link and says it (said %r)" % said_since(start))
-    settle()
+    wait_said(press("ctrl+l"), ["address"], 10)
+    wait_said(press("Tab"), ["Go"], 10)
+    heard(group, press("Tab"), ["Read the whole story"], "Tab into the page reaches its first link and says it")
 
 
 def check_alert(port):
