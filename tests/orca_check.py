@@ -40,6 +40,7 @@ speech_lock = threading.Lock()
 KNOWN_GAPS = [
     ("page", "the arrows read", (6, 8), None),      # Orca 48+ reads lines through text and tags
     ("page", "H moves", (0, 0), (6, 11)),           # no AT-SPI Collection before Qt 6.11
+    ("page", "flat review", (6, 11), None),         # Orca 51 now and then stays on the heading
 ]
 engine = (0, 0)
 
@@ -154,9 +155,8 @@ def check_page(port):
           "a typed address is announced by its title once loaded (said %r)" % said_since(start)[-300:])
     settle()
     # Flat review: the keypad's minus (by its keycode: xdotool adds Alt to the key where the keymap
-    # gives it a Ctrl+Alt level), then the current line and the next three (Orca 51 now and then
-    # reads a line twice).
-    heard(group, press("82", "KP_Up", "KP_Page_Up", "KP_Page_Up", "KP_Page_Up"),
+    # gives it a Ctrl+Alt level), then the current line and the next two.
+    heard(group, press("82", "KP_Up", "KP_Page_Up", "KP_Page_Up"),
           ["Orca sightings", "Whales were seen near the harbour"], "flat review reads the heading and the paragraph")
     press("82")
     heard(group, press("Down", "Down"), ["Orca sightings", "Whales were seen near the harbour"],
