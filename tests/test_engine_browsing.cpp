@@ -13,14 +13,17 @@
 #include "support/test_main.h"
 #include "support/windows.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QWebEngineFindTextResult>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <algorithm>
 
 namespace {
 const QString suffix = QStringLiteral("   --  Quillon 's Browser");
@@ -247,6 +250,15 @@ private Q_SLOTS:
         WarmStart::begin(&context);
         QTRY_VERIFY_WITH_TIMEOUT(EngineWarmer::isWarming() && BrowserWindows::first(), 10000);
         QVERIFY(!BrowserWindows::first()->isVisible());
+        // Shown, but never on a screen and never given the keyboard.
+        const QWidgetList shown = QApplication::topLevelWidgets();
+        const auto warm = std::find_if(shown.begin(), shown.end(), [](QWidget *w) {
+            return qobject_cast<QWebEngineView *>(w) && w->isVisible();
+        });
+        QVERIFY(warm != shown.end());
+        for (const QScreen *screen : QGuiApplication::screens())
+            QVERIFY(!(*warm)->testAttribute(Qt::WA_Mapped) || !screen->geometry().intersects((*warm)->frameGeometry()));
+        QVERIFY(!(*warm)->isActiveWindow());
         QTRY_VERIFY_WITH_TIMEOUT(!EngineWarmer::isWarming(), 10000);
     }
 };

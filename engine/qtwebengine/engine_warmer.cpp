@@ -4,6 +4,8 @@
 #include "engine/qtwebengine/qt_web_engine.h"
 
 #include <QApplication>
+#include <QGuiApplication>
+#include <QPoint>
 #include <QPointer>
 #include <QTimer>
 #include <QWebEnginePage>
@@ -13,6 +15,9 @@
 #endif
 
 namespace {
+// X11's screens all lie at positive coordinates, and no view is this large.
+constexpr QPoint offScreen(-10000, -10000);
+
 QPointer<QWebEngineView> &warmView()
 {
     static QPointer<QWebEngineView> view;
@@ -28,10 +33,17 @@ void start(const QSize &pageSize, std::function<void()> ready)
         return;
     auto *view = new QWebEngineView;
     warmView() = view;
-    // Shown, so the engine composes it as it will the real page, but never mapped on screen;
-    // and should anything map it, a window manager leaves it alone.
-    view->setAttribute(Qt::WA_DontShowOnScreen);
+    // Shown, so the engine composes it as it will the real page, and a window manager leaves it
+    // alone. On X11 it is mapped, off every screen, so that the toolkit also composes it into a
+    // window as it will the first browser window: with a software renderer, compiling the
+    // shaders for that was most of what showing the first window cost. Elsewhere a window
+    // cannot be placed off screen, and it is never mapped.
     view->setWindowFlag(Qt::X11BypassWindowManagerHint);
+    view->setAttribute(Qt::WA_ShowWithoutActivating);
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        view->move(offScreen);
+    else
+        view->setAttribute(Qt::WA_DontShowOnScreen);
     auto *page = new QWebEnginePage(EngineProfile::profile(), view);
     view->setPage(page);
     view->resize(pageSize);
