@@ -3,8 +3,11 @@
 #include <QAccessibleObject>
 #include <QCoreApplication>
 #include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace {
 bool metOnScreen(QWindow *window)
@@ -19,7 +22,13 @@ bool metOnScreen(QWindow *window)
     if (!root || !root->object())
         return false;
     const auto *widget = qobject_cast<const QWidget *>(root->object());
-    return !widget || !widget->testAttribute(Qt::WA_DontShowOnScreen);
+    if (widget && widget->testAttribute(Qt::WA_DontShowOnScreen))
+        return false;
+    // Mapped, but placed off every screen.
+    const QRect area = window->frameGeometry();
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    return std::any_of(screens.begin(), screens.end(),
+                       [&area](const QScreen *screen) { return screen->geometry().intersects(area); });
 }
 
 QObjectList windowsOnScreen()

@@ -1,6 +1,7 @@
 // Browsing with the real engine: the home page, typed addresses, redirects, failures,
 // history, new windows only in answer to a click, and finding on the page.
 
+#include "app/accessible_windows.h"
 #include "app/warm_start.h"
 #include "browser/browser_window.h"
 #include "browser/status_bar.h"
@@ -13,6 +14,7 @@
 #include "support/test_main.h"
 #include "support/windows.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
@@ -259,6 +261,11 @@ private Q_SLOTS:
         for (const QScreen *screen : QGuiApplication::screens())
             QVERIFY(!(*warm)->testAttribute(Qt::WA_Mapped) || !screen->geometry().intersects((*warm)->frameGeometry()));
         QVERIFY(!(*warm)->isActiveWindow());
+        // Nor listed to assistive technology among the program's windows.
+        AccessibleWindows::install();
+        QAccessibleInterface *program = QAccessible::queryAccessibleInterface(qApp);
+        for (int i = 0; i < program->childCount(); ++i)
+            QVERIFY(program->child(i)->object() != *warm);
         QTRY_VERIFY_WITH_TIMEOUT(!EngineWarmer::isWarming(), 10000);
     }
 };
