@@ -27,7 +27,7 @@ bool metOnScreen(QWindow *window)
     // Mapped, but placed off every screen.
     const QRect area = window->frameGeometry();
     const QList<QScreen *> screens = QGuiApplication::screens();
-    return std::any_of(screens.begin(), screens.end(),
+    return screens.isEmpty() || std::any_of(screens.begin(), screens.end(),
                        [&area](const QScreen *screen) { return screen->geometry().intersects(area); });
 }
 
