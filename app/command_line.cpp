@@ -1,6 +1,6 @@
 #include "app/command_line.h"
 
-#include "engine/qtwebengine/engine_version.h"
+#include "engine/qtwebengine/setup/engine_version.h"
 
 // Generated from the manual page's source (packaging/manual/quillon.1.txt), so that the
 // page and the help say the same.

@@ -2,7 +2,7 @@
 
 #include "browser/browser_windows.h"
 #include "browser/browser_window.h"
-#include "engine/qtwebengine/engine_warmer.h"
+#include "engine/qtwebengine/setup/engine_warmer.h"
 #include "engine/web_engine.h"
 
 #include <QTimer>

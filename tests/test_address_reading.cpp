@@ -1,6 +1,6 @@
 // How the engine reads a typed address: one row per kind of text a user types.
 
-#include "engine/qtwebengine/address_reading.h"
+#include "engine/qtwebengine/addresses/address_reading.h"
 #include "support/test_main.h"
 
 #include <QDir>

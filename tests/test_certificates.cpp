@@ -5,9 +5,9 @@
 
 #include "browser/browser_window.h"
 #include "browser/status_bar.h"
-#include "engine/qtwebengine/error_pages.h"
+#include "engine/qtwebengine/addresses/error_pages.h"
 #include "engine/qtwebengine/qt_web_engine.h"
-#include "engine/qtwebengine/secure_upgrade.h"
+#include "engine/qtwebengine/addresses/secure_upgrade.h"
 #include "support/loopback_http_server.h"
 #include "support/test_main.h"
 #include "support/windows.h"

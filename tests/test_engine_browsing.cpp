@@ -8,7 +8,7 @@
 #include "banner/banner_player.h"
 #include "common/failure.h"
 #include "dialogs/find_dialog.h"
-#include "engine/qtwebengine/engine_warmer.h"
+#include "engine/qtwebengine/setup/engine_warmer.h"
 #include "engine/qtwebengine/qt_web_engine.h"
 #include "support/loopback_http_server.h"
 #include "support/test_main.h"

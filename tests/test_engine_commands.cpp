@@ -6,7 +6,7 @@
 #include "browser/browser_window.h"
 #include "browser/status_bar.h"
 #include "common/failure.h"
-#include "engine/qtwebengine/page_commands.h"
+#include "engine/qtwebengine/page/page_commands.h"
 #include "engine/qtwebengine/qt_web_engine.h"
 #include "support/loopback_http_server.h"
 #include "support/print_to_file.h"

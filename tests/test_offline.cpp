@@ -5,9 +5,9 @@
 #include "support/loopback_http_server.h"
 #include "support/test_main.h"
 
-#include "engine/qtwebengine/engine_profile.h"
-#include "engine/qtwebengine/error_pages.h"
-#include "engine/qtwebengine/request_policy.h"
+#include "engine/qtwebengine/setup/engine_profile.h"
+#include "engine/qtwebengine/addresses/error_pages.h"
+#include "engine/qtwebengine/addresses/request_policy.h"
 
 #include <QDeadlineTimer>
 #include <QFile>

@@ -7,9 +7,9 @@
 #include "support/print_to_file.h"
 #include "support/test_main.h"
 
-#include "engine/qtwebengine/engine_profile.h"
+#include "engine/qtwebengine/setup/engine_profile.h"
 #include "common/failure.h"
-#include "engine/qtwebengine/page_commands.h"
+#include "engine/qtwebengine/page/page_commands.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -3,8 +3,8 @@
 
 #include "support/test_main.h"
 
-#include "engine/qtwebengine/engine_profile.h"
-#include "engine/qtwebengine/engine_version.h"
+#include "engine/qtwebengine/setup/engine_profile.h"
+#include "engine/qtwebengine/setup/engine_version.h"
 
 #include <QFile>
 #include <QImageReader>

@@ -4,7 +4,7 @@
 #include "app/command_line.h"
 #include "app/splash_window.h"
 #include "browser/browser_window.h"
-#include "engine/qtwebengine/engine_version.h"
+#include "engine/qtwebengine/setup/engine_version.h"
 #include "support/fake_engine.h"
 #include "support/test_main.h"
 #include "support/windows.h"

@@ -1,9 +1,11 @@
 #include "engine/qtwebengine/environment.h"
 
 #include "engine/download.h"
-#include "engine/qtwebengine/engine_profile.h"
 #include "engine/qtwebengine/qt_web_engine.h"
-#include "engine/qtwebengine/spelling.h"
+#include "engine/qtwebengine/questions/download_manager.h"
+#include "engine/qtwebengine/questions/page_notifications.h"
+#include "engine/qtwebengine/setup/engine_profile.h"
+#include "engine/qtwebengine/setup/spelling.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -70,6 +72,10 @@ bool assistiveTechnologyRuns()
 void prepareApplication()
 {
     WebEngines::factory().set(&QtWebEngine::create);
+    EngineProfile::serve([](QWebEngineProfile *profile) {
+        new DownloadManager(profile); // every download is answered, or the engine drops it
+        PageNotifications::present(profile); // to the desktop, or the page's window
+    });
 #if QTWEBENGINECORE_VERSION >= QT_VERSION_CHECK(6, 9, 0)
     // Newer engines no longer build the page's tree for a screen reader that was already
     // running when the program started; it is asked for then, and only then.

@@ -1,17 +1,18 @@
 #include "engine/qtwebengine/qt_web_engine.h"
 
-#include "engine/qtwebengine/address_reading.h"
-#include "engine/qtwebengine/developer_tools.h"
-#include "engine/qtwebengine/engine_page.h"
-#include "engine/qtwebengine/error_pages.h"
 #include "common/failure.h"
-#include "engine/qtwebengine/request_policy.h"
-#include "engine/qtwebengine/page_commands.h"
-#include "engine/qtwebengine/page_find.h"
-#include "engine/qtwebengine/page_menu.h"
-#include "engine/qtwebengine/secure_upgrade.h"
-#include "engine/qtwebengine/protocol_handlers.h"
-#include "engine/qtwebengine/shown_document.h"
+#include "engine/qtwebengine/addresses/address_reading.h"
+#include "engine/qtwebengine/addresses/error_pages.h"
+#include "engine/qtwebengine/addresses/request_policy.h"
+#include "engine/qtwebengine/addresses/secure_upgrade.h"
+#include "engine/qtwebengine/page/developer_tools.h"
+#include "engine/qtwebengine/page/engine_page.h"
+#include "engine/qtwebengine/page/page_commands.h"
+#include "engine/qtwebengine/page/page_find.h"
+#include "engine/qtwebengine/page/page_menu.h"
+#include "engine/qtwebengine/page/shown_document.h"
+#include "engine/qtwebengine/questions/page_questions.h"
+#include "engine/qtwebengine/questions/protocol_handlers.h"
 
 #include <QDesktopServices>
 #include <QDir>
@@ -25,13 +26,20 @@ QtWebEngine::QtWebEngine(QWidget *parent)
     : m_view(new QWebEngineView(parent))
 {
     setParent(m_view); // the view belongs to the window, the engine object to the view
-    m_page = new EnginePage(this, m_view);
+    m_page = new EnginePage(m_view, [engine = QPointer<QtWebEngine>(this)]() -> QWebEnginePage * {
+        return engine ? engine->createWindow() : nullptr;
+    });
     m_requests = m_page->requests();
     m_view->setPage(m_page);
     m_commands = new PageCommands(m_view, this);
     m_find = new PageFind(m_page);
     connect(m_commands, &PageCommands::notice, this, &WebEngine::FileNotice);
-    PageMenu::attach(m_view, m_commands);
+    connect(m_page->questions(), &PageQuestions::notice, this, &WebEngine::FileNotice);
+    connect(m_page, &EnginePage::closeAgreed, this, &WebEngine::CloseRequested);
+    PageMenu::attach(m_view, m_commands, [engine = QPointer<QtWebEngine>(this)] {
+        if (engine)
+            engine->inspectElement();
+    });
     connectPage();
 }
 
@@ -43,25 +51,7 @@ QtWebEngine::~QtWebEngine()
 
 QWidget *QtWebEngine::control() { return m_view; }
 
-QtWebEngine *QtWebEngine::forPage(QWebEnginePage *page)
-{
-    const auto *ours = dynamic_cast<EnginePage *>(page);
-    return ours ? ours->engine() : nullptr;
-}
-
 QWebEnginePage *QtWebEngine::page() const { return m_page; }
-
-const QUrl &QtWebEngine::homeUrl()
-{
-    static const QUrl url(QStringLiteral("qrc:/pages/home.html"));
-    return url;
-}
-
-const QUrl &QtWebEngine::searchUrl()
-{
-    static const QUrl url(QStringLiteral("qrc:/pages/search.html"));
-    return url;
-}
 
 void QtWebEngine::connectPage()
 {

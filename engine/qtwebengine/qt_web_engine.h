@@ -1,6 +1,7 @@
 #pragma once
 // The web engine on Qt WebEngine: one view and one page in the shared off-the-record profile.
 
+#include "engine/qtwebengine/addresses/built_in_pages.h"
 #include "engine/web_engine.h"
 
 #include <QElapsedTimer>
@@ -51,17 +52,14 @@ public:
 
     QWebEngineView *view() const { return m_view; }
     QWebEnginePage *page() const;
-    // The engine that shows page; null for a page that is not an engine's.
-    static QtWebEngine *forPage(QWebEnginePage *page);
 
     // The backend's factory: what the program makes every browser window's engine with.
     static WebEngine *create(QWidget *parent);
 
-    static const QUrl &homeUrl();
-    static const QUrl &searchUrl();
+    static const QUrl &homeUrl() { return BuiltInPages::home(); }
+    static const QUrl &searchUrl() { return BuiltInPages::search(); }
 
 private:
-    friend class EnginePage;
     QWebEnginePage *createWindow();
     void connectPage();
     void pageLoaded(const QWebEngineLoadingInfo &info);
