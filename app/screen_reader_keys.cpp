@@ -173,8 +173,9 @@ private:
         return QDBusConnection::connectToBus(address, QStringLiteral("quillon-screen-reader-keys"));
     }
 
-    // In the order typed: a key answered early waits for the ones before it. A key pressed
-    // while waiting on the page goes where the key the page has may yet move the keyboard.
+    // In the order typed: a key answered early waits for the ones before it. While the page
+    // has a key the window may yet act on (Alt+D moves the keyboard), the keys pressed after
+    // it wait for the page's answer.
     void deliverAnswered()
     {
         while (!m_keys.empty() && m_keys.front()->answered) {
