@@ -1,7 +1,10 @@
 #include "app/screen_reader_keys.h"
 
+#include "browser/browser_keys.h"
+#include "browser/browser_window.h"
+
 #include <QAccessible>
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDBusArgument>
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -12,6 +15,7 @@
 #include <QKeyEvent>
 #include <QPointer>
 #include <QSet>
+#include <QTimer>
 #include <deque>
 #include <memory>
 
@@ -151,7 +155,12 @@ private:
         bool consumed = false;
     };
 
-    explicit KeyQueue(QObject *parent) : QObject(parent), m_bus(connectToAccessibilityBus()) {}
+    explicit KeyQueue(QObject *parent) : QObject(parent), m_bus(connectToAccessibilityBus())
+    {
+        m_pageAnswer.setSingleShot(true);
+        m_pageAnswer.setInterval(pageAnswerMs);
+        connect(&m_pageAnswer, &QTimer::timeout, this, [this] { pageAnswered(m_wait); });
+    }
 
     static QDBusConnection connectToAccessibilityBus()
     {
@@ -164,19 +173,70 @@ private:
         return QDBusConnection::connectToBus(address, QStringLiteral("quillon-screen-reader-keys"));
     }
 
-    // In the order typed: a key answered early waits for the ones before it.
+    // In the order typed: a key answered early waits for the ones before it. While the page
+    // has a key the window may yet act on (Alt+D moves the keyboard), the keys pressed after
+    // it wait for the page's answer.
     void deliverAnswered()
     {
         while (!m_keys.empty() && m_keys.front()->answered) {
             const std::shared_ptr<Entry> entry = m_keys.front();
+            const bool press = entry->key->type() == QEvent::KeyPress;
+            if (press && m_pageAnswer.isActive())
+                return;
             m_keys.pop_front();
-            if (!entry->consumed && entry->receiver)
-                QCoreApplication::sendEvent(entry->receiver, entry->key.get());
+            if (entry->consumed || !entry->receiver)
+                continue;
+            QCoreApplication::sendEvent(entry->receiver, entry->key.get());
+            if (press)
+                waitOnPage(entry->key->keyCombination());
         }
     }
 
+    // The page hands back a key it leaves, and the window acts on it, a moment later; a later
+    // key handed back says it kept this one.
+    void waitOnPage(QKeyCombination key)
+    {
+        m_waitingOn = BrowserKeys::waitingOnPage(QApplication::focusWidget(), key);
+        if (!m_waitingOn)
+            return;
+        ++m_wait;
+        m_waitingOn->installEventFilter(this);
+        m_pageAnswer.start();
+    }
+
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+        if (watched == m_waitingOn && key && !event->spontaneous()) {
+            m_waitingOn->removeEventFilter(this);
+            m_waitingOn = nullptr;
+            // Twice queued: after the command the window queues for the key it is handed now.
+            QMetaObject::invokeMethod(this, [this, wait = m_wait] {
+                QMetaObject::invokeMethod(this, [this, wait] { pageAnswered(wait); }, Qt::QueuedConnection);
+            }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+    void pageAnswered(int wait)
+    {
+        if (wait != m_wait)
+            return; // an answer to an earlier wait
+        ++m_wait;
+        if (m_waitingOn)
+            m_waitingOn->removeEventFilter(this);
+        m_waitingOn = nullptr;
+        m_pageAnswer.stop();
+        deliverAnswered();
+    }
+
+    static constexpr int pageAnswerMs = 500; // a page that keeps the key and its release too
+
     QDBusConnection m_bus;
     std::deque<std::shared_ptr<Entry>> m_keys;
+    QPointer<QObject> m_waitingOn;
+    QTimer m_pageAnswer;
+    int m_wait = 0; // which wait on the page runs
 };
 } // namespace
 

@@ -8,6 +8,8 @@
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QToolButton>
 #include <algorithm>
 #include <iterator>
@@ -69,6 +71,31 @@ void zoom(Browser *window, double (*step)(double))
     WebEngine *engine = window->WebBrowser1;
     engine->setZoomFactor(step ? step(engine->zoomFactor()) : 1.0);
 }
+
+// The keypad's and the keyboard group's bits make no other key of a command.
+QKeySequence sequence(QKeyCombination key, Qt::KeyboardModifiers drop = {})
+{
+    return QKeySequence(QKeyCombination(key.keyboardModifiers() & ~(drop | Qt::KeypadModifier | Qt::GroupSwitchModifier),
+                                        key.key()));
+}
+
+// A symbol that needs Shift (Ctrl+plus is Ctrl+Shift+= on many keyboards) stands for itself.
+bool shiftedSymbol(QKeyCombination key)
+{
+    const int k = key.key();
+    return key.keyboardModifiers() & Qt::ShiftModifier && k > Qt::Key_Space && k <= Qt::Key_AsciiTilde &&
+           !(k >= Qt::Key_A && k <= Qt::Key_Z);
+}
+
+QList<QAction *> commands(const Browser *window)
+{
+    QList<QAction *> all = window->actions();
+    for (const QAction *title : window->menuBar()->actions()) {
+        if (title->menu())
+            all += title->menu()->actions();
+    }
+    return all;
+}
 } // namespace
 
 namespace BrowserKeys {
@@ -107,6 +134,47 @@ void install(Browser *w)
     // Ctrl+Shift+F12 stays File > Exit.
     addKeys(w, "keyDeveloperTools", {Qt::Key_F12, Qt::CTRL | Qt::SHIFT | Qt::Key_I},
             [w] { w->WebBrowser1->showDeveloperTools(); });
+}
+
+bool reserved(const Browser *w, QKeyCombination key)
+{
+    const QKeySequence pressed = sequence(key);
+    if (pressed == QKeySequence(Qt::Key_Escape))
+        return w->isFullScreen(); // it always leaves full screen
+    const QAction *close = w->findChild<QAction *>(QStringLiteral("keyClose"));
+    const QAction *fullScreen = w->findChild<QAction *>(QStringLiteral("keyFullScreen"));
+    for (const QAction *command : std::initializer_list<const QAction *>{w->New, w->Exit, close, fullScreen}) {
+        if (command && command->shortcuts().contains(pressed))
+            return true;
+    }
+    const QList<QAction *> titles = w->menuBar()->actions();
+    return std::any_of(titles.begin(), titles.end(),
+                       [&](const QAction *title) { return QKeySequence::mnemonic(title->text()) == pressed; });
+}
+
+QAction *commandFor(const Browser *w, QKeyCombination key)
+{
+    const QList<QAction *> all = commands(w);
+    QList<QKeySequence> tried{sequence(key)};
+    if (shiftedSymbol(key))
+        tried.append(sequence(key, Qt::ShiftModifier));
+    for (const QKeySequence &pressed : tried) {
+        for (QAction *command : all) {
+            if (command->isEnabled() && command->shortcuts().contains(pressed))
+                return command;
+        }
+    }
+    return nullptr;
+}
+
+Browser *waitingOnPage(const QWidget *focus, QKeyCombination key)
+{
+    auto *window = focus ? qobject_cast<Browser *>(focus->window()) : nullptr;
+    if (!window)
+        return nullptr;
+    const QWidget *page = window->WebBrowser1->control();
+    const bool inPage = focus == page || page->isAncestorOf(focus);
+    return inPage && commandFor(window, key) ? window : nullptr;
 }
 
 } // namespace BrowserKeys

@@ -249,6 +249,14 @@ bool Browser::eventFilter(QObject *watched, QEvent *event)
     if (watched == client && event->type() == QEvent::Resize) {
         dockBars();
         unguarded([this] { Form_Resize(); });
+    } else if (watched == client && event->type() == QEvent::ShortcutOverride && focusInPage()) {
+        // The page hears the key first: no shortcut of the window acts on it now; what the page
+        // leaves comes back up to the window (keyPressEvent). A reserved key acts at once.
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (!isModifierKey(key->key()) && !BrowserKeys::reserved(this, key->keyCombination())) {
+            event->accept();
+            return true;
+        }
     } else if (watched == ComboURL && event->type() == QEvent::FocusIn) {
         unguarded([this] { ComboURL_GotFocus(); });
     } else if (watched == ComboURL->lineEdit() && event->type() == QEvent::MouseButtonPress) {
@@ -278,4 +286,15 @@ bool Browser::eventFilter(QObject *watched, QEvent *event)
         // The key goes on to the address box as well.
     }
     return QMainWindow::eventFilter(watched, event);
+}
+
+void Browser::keyPressEvent(QKeyEvent *event)
+{
+    // A key the page left, or one no control took: its command, once the engine, which hands
+    // it back from inside its own key handling, has returned.
+    QAction *command = BrowserKeys::commandFor(this, event->keyCombination());
+    if (!command)
+        return QMainWindow::keyPressEvent(event);
+    event->accept();
+    QMetaObject::invokeMethod(command, &QAction::trigger, Qt::QueuedConnection);
 }

@@ -32,7 +32,9 @@ class WebEngine : public QObject {
 public:
     explicit WebEngine(QObject *parent = nullptr) : QObject(parent) {}
 
-    // The page area, placed in the window like any other control.
+    // The page area, placed in the window like any other control. While it has the keyboard
+    // it takes every key press it is sent; one its page leaves (no preventDefault) goes on to
+    // the control's parent widget, as an unused key does in any widget, a moment later.
     virtual QWidget *control() = 0;
 
     virtual void Navigate(const QString &address) = 0;

@@ -1,6 +1,6 @@
 // File menu commands of a real browser window, end to end: save and print reach the
 // engine's own dialogs (a page's own print too), offline keeps that window (and only it) off the network, New
-// opens a fresh window on the home page.
+// opens a fresh window on the home page; the window's keys go to the page first.
 
 #include "common/modal.h"
 #include "browser/browser_window.h"
@@ -13,7 +13,13 @@
 #include "support/test_main.h"
 #include "support/windows.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPointer>
+#include <QTimer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
@@ -21,6 +27,7 @@
 #include <QTemporaryDir>
 #include <QWebEnginePage>
 #include <QToolButton>
+#include <utility>
 
 class TestEngineCommands : public QObject {
     Q_OBJECT
@@ -37,11 +44,61 @@ class TestEngineCommands : public QObject {
         return done.wait(10000);
     }
 
+    // The keys of the window's commands, and the names a page hears them by.
+    const QList<std::pair<QKeyCombination, QString>> commandKeys = {
+        {Qt::Key_Escape, "Escape"}, {Qt::CTRL | Qt::Key_F, "f"}, {Qt::CTRL | Qt::Key_S, "s"}, {Qt::CTRL | Qt::Key_P, "p"},
+        {Qt::CTRL | Qt::Key_O, "o"}, {Qt::CTRL | Qt::Key_U, "u"}, {Qt::CTRL | Qt::Key_J, "j"}, {Qt::Key_F12, "F12"},
+        {Qt::CTRL | Qt::SHIFT | Qt::Key_I, "I"}, {Qt::CTRL | Qt::Key_Equal, "="}, {Qt::CTRL | Qt::Key_Plus, "+"},
+        {Qt::CTRL | Qt::Key_Minus, "-"}, {Qt::CTRL | Qt::Key_A, "a"}, {Qt::CTRL | Qt::Key_C, "c"},
+        {Qt::CTRL | Qt::Key_X, "x"}, {Qt::CTRL | Qt::Key_V, "v"}, {Qt::CTRL | Qt::Key_0, "0"}, {Qt::CTRL | Qt::Key_L, "l"},
+        {Qt::ALT | Qt::Key_D, "d"}, {Qt::Key_F6, "F6"}, {Qt::Key_F5, "F5"}, {Qt::CTRL | Qt::Key_R, "r"},
+        {Qt::ALT | Qt::Key_Left, "ArrowLeft"}, {Qt::ALT | Qt::Key_Right, "ArrowRight"}};
+    // As typed on the keyboard: to whatever has the focus in the window.
+    static void type(Browser *w, QKeyCombination key)
+    {
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QTest::keyClick(w->windowHandle(), key.key(), key.keyboardModifiers());
+    }
+    static QString heard(Browser *w)
+    {
+        QString keys = QStringLiteral("?");
+        static_cast<QtWebEngine *>(w->WebBrowser1)->page()->runJavaScript(QStringLiteral("heard.join(' ')"),
+                                                                           [&](const QVariant &v) { keys = v.toString(); });
+        (void)QTest::qWaitFor([&] { return keys != QLatin1String("?"); }, 5000);
+        return keys;
+    }
+    // Every dialog of the window is counted and closed.
+    int dialogs = 0;
+    QTimer closer;
+    void countDialogs()
+    {
+        dialogs = 0;
+        Modal::runner().set([this](QDialog *) { return ++dialogs, int(QDialog::Rejected); });
+        connect(&closer, &QTimer::timeout, this, [this] {
+            if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+                ++dialogs, dialog->reject();
+        });
+        closer.start(50);
+    }
+    static int shown()
+    {
+        int visible = 0;
+        for (const QWidget *w : QApplication::topLevelWidgets())
+            visible += w->isVisible();
+        return visible;
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
         UncaughtErrors::sink().set([this](const QString &m) { m_uncaught.append(m); });
         server.route("/page", "text/html", "<title>Remote</title><p>seventeen marbles</p>");
+        server.route("/keys", "text/html", R"(<title>keys</title><p>nine green bottles</p><script>
+const heard = [];
+addEventListener('keydown', e => { if (/^(Control|Shift|Alt|Meta)$/.test(e.key)) return;
+  heard.push(e.key); if (location.hash == '#take') e.preventDefault(); }, true);
+addEventListener('copy', () => heard.push('copy'));</script>)");
         server.route("/endless", "text/html", "<title>endless</title><p>" + QByteArray(4096, 'x'), {},
                      LoopbackHttpServer::Delivery::Endless);
     }
@@ -55,6 +112,9 @@ private Q_SLOTS:
     }
     void cleanup()
     {
+        closer.stop();
+        closer.disconnect();
+        Modal::runner().set({});
         deleteAllBrowsers();
         QVERIFY2(m_uncaught.isEmpty(), qPrintable(m_uncaught.join('\n')));
     }
@@ -119,6 +179,91 @@ private Q_SLOTS:
         QCOMPARE(dialogs, 1);
         Modal::runner().set({});
         PageCommands::saveQuestion().set({});
+    }
+
+    void aPageThatTakesEveryKeyKeepsIt()
+    {
+        QVERIFY(go(window, server.url("/page").toString()));
+        QVERIFY(go(window, server.url("/keys#take").toString()));
+        window->activateWindow();
+        QTRY_VERIFY(window->WebBrowser1->control()->isAncestorOf(QApplication::focusWidget()));
+        QApplication::clipboard()->setText(QStringLiteral("kept"));
+        countDialogs();
+        QSignalSpy loads(window->WebBrowser1, &WebEngine::DownloadBegin);
+        QStringList names;
+        for (const auto &[key, name] : commandKeys)
+            type(window, key), names << name;
+        QTRY_COMPARE(heard(window), names.join(' '));
+        QTest::qWait(500); // a key handed back would have acted by now
+        QCOMPARE(QList<qsizetype>({dialogs, loads.size(), shown()}), QList<qsizetype>({0, 0, 1}));
+        QVERIFY(window->WebBrowser1->control()->isAncestorOf(QApplication::focusWidget()));
+        QCOMPARE(window->WebBrowser1->zoomFactor(), 1.0);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("kept"));
+        QVERIFY(window->Cut->isEnabled());
+
+        // Typed into the address box, keys are the window's.
+        window->ComboURL->setFocus();
+        type(window, Qt::Key_Q);
+        type(window, Qt::CTRL | Qt::Key_Equal);
+        QTRY_COMPARE(window->WebBrowser1->zoomFactor(), 1.1);
+        QVERIFY(window->ComboURL->currentText().endsWith('q'));
+
+        // The reserved keys act whatever the page does, and it never hears them.
+        window->WebBrowser1->control()->setFocus();
+        type(window, Qt::Key_F11);
+        QVERIFY(window->isFullScreen());
+        type(window, Qt::Key_Escape);
+        QVERIFY(!window->isFullScreen());
+        type(window, Qt::ALT | Qt::Key_F);
+        QTRY_COMPARE(QApplication::activePopupWidget(), window->findChild<QMenu *>(QStringLiteral("File")));
+        QApplication::activePopupWidget()->close();
+        type(window, Qt::CTRL | Qt::Key_N);
+        QPointer<Browser> other = otherBrowser(window);
+        QVERIFY(other && go(other, server.url("/keys#take").toString()));
+        QCOMPARE(heard(window), names.join(' '));
+        QPointer<Browser> closing = std::exchange(window, nullptr);
+        type(closing, Qt::SHIFT | Qt::CTRL | Qt::Key_F12);
+        QTRY_VERIFY(!closing);
+        type(other, Qt::CTRL | Qt::Key_W);
+        QTRY_VERIFY(!other);
+    }
+
+    void keysAPageLeavesAreTheWindows()
+    {
+        QVERIFY(go(window, server.url("/page").toString()));
+        QVERIFY(go(window, server.url("/keys").toString()));
+        countDialogs();
+        QSignalSpy loads(window->WebBrowser1, &WebEngine::DownloadBegin);
+        QStringList names;
+        const auto typeInPage = [&](int i) {
+            window->WebBrowser1->control()->setFocus();
+            type(window, commandKeys[i].first);
+            names << commandKeys[i].second;
+        };
+        for (int i = 0; i < 12; ++i) // Esc (Stop) to Ctrl+minus: 4 dialogs, 3 windows, a zoom step up
+            typeInPage(i);
+        QTRY_COMPARE(heard(window), names.join(' '));
+        QTRY_COMPARE(dialogs, 4);
+        QTRY_COMPARE(shown(), 4); // the source, the downloads, the developer tools
+        QCOMPARE(window->WebBrowser1->zoomFactor(), 1.1);
+        typeInPage(12), typeInPage(13); // select all, copy
+        QTRY_COMPARE(QApplication::clipboard()->text().trimmed(), QStringLiteral("nine green bottles"));
+        for (int i = 14; i < 17; ++i)
+            typeInPage(i);
+        QTRY_COMPARE(window->WebBrowser1->zoomFactor(), 1.0);
+        names.insert(names.indexOf("c") + 1, "copy");
+        QCOMPARE(heard(window), names.join(' ')); // each once, copied once
+        for (int i = 17; i < 20; ++i) { // to the address box
+            typeInPage(i);
+            QTRY_VERIFY(window->ComboURL->lineEdit()->hasFocus());
+        }
+        for (int i = 20; i < 24; ++i) { // reload twice, back, forward
+            typeInPage(i);
+            QTRY_COMPARE(loads.size(), i - 19);
+            QTRY_VERIFY(!window->WebBrowser1->Busy());
+        }
+        QCOMPARE(window->WebBrowser1->LocationURL(), server.url("/keys").toString());
+        QCOMPARE(dialogs, 4);
     }
 
     void offlineKeepsOnlyThisWindowOffTheNetwork()
