@@ -1,5 +1,6 @@
 #include "engine/qtwebengine/engine_profile.h"
 
+#include "engine/qtwebengine/accept_language.h"
 #include "engine/qtwebengine/download_manager.h"
 #include "engine/qtwebengine/engine_version.h"
 #include "engine/qtwebengine/page_notifications.h"
@@ -69,6 +70,7 @@ QWebEngineProfile *profile()
         p->scripts()->insert(engineOnHomePage());
         settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true); // asked first, see EnginePage
         Spelling::apply(p);
+        AcceptLanguage::apply(p);
         settings->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, true); // asked first, see EnginePage
     }
     return p;

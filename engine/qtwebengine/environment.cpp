@@ -1,6 +1,7 @@
 #include "engine/qtwebengine/environment.h"
 
 #include "engine/download.h"
+#include "engine/qtwebengine/color_scheme.h"
 #include "engine/qtwebengine/engine_profile.h"
 #include "engine/qtwebengine/qt_web_engine.h"
 #include "engine/qtwebengine/spelling.h"
@@ -70,6 +71,7 @@ bool assistiveTechnologyRuns()
 void prepareApplication()
 {
     WebEngines::factory().set(&QtWebEngine::create);
+    ColorScheme::prepareApplication(); // asks the session bus, so not before the application object
 #if QTWEBENGINECORE_VERSION >= QT_VERSION_CHECK(6, 9, 0)
     // Newer engines no longer build the page's tree for a screen reader that was already
     // running when the program started; it is asked for then, and only then.
