@@ -64,7 +64,7 @@ class Bench:
             os.makedirs(path, mode=0o700, exist_ok=True)
             env[var] = path
         env.update(NO_AT_BRIDGE="1", GTK_A11Y="none", GSETTINGS_BACKEND="memory",
-                   DBUS_SESSION_BUS_ADDRESS="disabled:", LC_ALL="C.UTF-8")
+                   DBUS_SESSION_BUS_ADDRESS="disabled:", LC_ALL=self.args.locale)
         if os.geteuid() == 0:  # Chromium will not run its sandbox as root
             env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"
         return env
@@ -318,6 +318,8 @@ def main():
     parser.add_argument("--out", help="results file (markdown)")
     parser.add_argument("--shots", help="folder for a screenshot of each program once loaded")
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
+    parser.add_argument("--locale", default="C.UTF-8",
+                        help="the locale every program runs in (de_DE.UTF-8: spelling and languages in German)")
     Bench(parser.parse_args()).run()
 
 

@@ -1,5 +1,10 @@
-// Spelling and the developer tools in a real browser window: the locale picks the dictionary,
-// every dictionary the program carries was built, a misspelled word typed into a text area is
+// Spelling, languages, the dark preference and the developer tools in a real browser window: the
+// locale picks the dictionaries and the languages sites are told, Debian's hunspell dictionaries
+// are turned into the engine's form as Qt's converter turns them (a broken one left out), German
+// and French words are checked in their locales and a de:en list marks neither language's words,
+// sites see the languages in the header and navigator.languages, pages see a dark desktop from a
+// stand-in settings portal on a bus of the test's own; every dictionary the program carries was
+// built, a misspelled word typed into a text area is
 // marked with the engine's suggestions (a correct one is not) and a suggestion replaces it;
 // a word added to the dictionary loses its marks there and in another window, written as Qt's
 // converter writes it;
@@ -10,14 +15,25 @@
 #include "browser/browser_window.h"
 #include "common/failure.h"
 #include "engine/web_engine.h"
+#include "engine/qtwebengine/setup/accept_language.h"
 #include "engine/qtwebengine/setup/added_words.h"
+#include "engine/qtwebengine/setup/color_scheme.h"
+#include "engine/qtwebengine/setup/hunspell_dictionary.h"
 #include "engine/qtwebengine/setup/spelling.h"
 #include "support/loopback_http_server.h"
 #include "support/test_main.h"
 #include "support/windows.h"
 
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusVariant>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QMenu>
+#include <QStyleHints>
 #include <QPointer>
 #include <QProcess>
 #include <QtWebEngineCoreVersion>
@@ -25,9 +41,51 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QWebEngineContextMenuRequest>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 
 namespace {
+const QString portal = QStringLiteral("org.freedesktop.portal.Desktop");
+const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
+
+// A session bus of the test's own with a stand-in settings portal on it that says the desktop
+// prefers dark, as Debian 12's portal says it (Read only, a variant in a variant); up before the
+// program asks, as it does before its engine starts.
+struct DarkDesktop {
+    int pid = 0;
+    DarkDesktop()
+    {
+        FILE *bus = popen("conf=$(mktemp) && echo '<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
+                          "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
+                          "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>' >$conf && "
+                          "dbus-daemon --fork --print-address=1 --print-pid=1 --config-file=$conf; rm -f $conf",
+                          "r");
+        char line[512] = {};
+        if (bus && std::fgets(line, sizeof line, bus))
+            qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArray(line).trimmed());
+        if (bus && std::fgets(line, sizeof line, bus))
+            pid = std::atoi(line);
+        if (bus)
+            pclose(bus);
+        // It ends with the bus.
+        std::system("(/usr/bin/python3 -m dbusmock org.freedesktop.portal.Desktop /org/freedesktop/portal/desktop "
+                    "org.freedesktop.portal.Settings >/dev/null 2>&1 &); "
+                    "for i in $(seq 100); do gdbus call --session -d org.freedesktop.DBus -o /org/freedesktop/DBus "
+                    "-m org.freedesktop.DBus.NameHasOwner org.freedesktop.portal.Desktop 2>/dev/null | grep -q true && break; "
+                    "sleep 0.1; done; gdbus call --session -d org.freedesktop.portal.Desktop -o /org/freedesktop/portal/desktop "
+                    "-m org.freedesktop.DBus.Mock.AddMethod org.freedesktop.portal.Settings Read ss v "
+                    "'ret = dbus.UInt32(1 if args[0] == \"org.freedesktop.appearance\" else 0, variant_level=1)' >/dev/null");
+    }
+    ~DarkDesktop()
+    {
+        if (pid > 0)
+            kill(pid, SIGTERM);
+    }
+} darkDesktop;
+
 const QByteArray kPage = "<!DOCTYPE html><html><head><meta charset='utf-8'><title>Inkwell</title>"
                          "<script src='app.js'></script></head>"
                          "<body style='margin:0'><textarea id='t' spellcheck='true' "
@@ -39,10 +97,14 @@ class TestSpellingAndDeveloperTools : public QObject {
     Q_OBJECT
     QTemporaryDir m_dir;
     LoopbackHttpServer m_server;
-    Browser *window = nullptr;
+    QPointer<Browser> window;
+    Browser *m_first = nullptr; // the window that stays while others come and go
     QStringList m_uncaught;
 
-    QWebEngineView *view() const { return static_cast<QWebEngineView *>(window->WebBrowser1->control()); }
+    QWebEngineView *view(Browser *of = nullptr) const
+    {
+        return static_cast<QWebEngineView *>((of ? of : window.data())->WebBrowser1->control());
+    }
 
     QVariant evaluate(const QString &script)
     {
@@ -97,6 +159,47 @@ class TestSpellingAndDeveloperTools : public QObject {
         return true;
     }
 
+    // Each locale anew in the same engine: the profile reads it as it is made, and so again here.
+    void setLocale(const QByteArray &language, const QByteArray &lang)
+    {
+        qputenv("LANGUAGE", language);
+        qputenv("LANG", lang);
+        QWebEngineProfile *profile = view(m_first)->page()->profile();
+        Spelling::apply(profile);
+        AcceptLanguage::apply(profile);
+    }
+
+    // A new window on the served page with text typed into it; the header it was asked with.
+    QByteArray typeInNewWindow(const QString &text)
+    {
+        const qsizetype asked = m_server.requests().size();
+        window = openWindow(m_server.url("/page.html"));
+        if (!QTest::qWaitFor([&] { return evaluate(QStringLiteral("!!document.getElementById('t')")).toBool(); }, 15000))
+            return "no page";
+        evaluate(QStringLiteral("document.getElementById('t').focus()"));
+        view()->setFocus();
+        QTest::keyClicks(view()->focusProxy(), text);
+        return m_server.acceptLanguages().value(asked, "no request");
+    }
+
+    void closeWindow()
+    {
+        QPointer<Browser> closing = window;
+        window->close();
+        QTRY_VERIFY(!closing);
+    }
+
+    // Waits for the word at column to be marked; its suggestions, or "?" when it never is.
+    QStringList suggestionsAt(int column, const QString &word)
+    {
+        QWebEngineContextMenuRequest *request = nullptr;
+        const bool marked = QTest::qWaitFor([&] {
+            request = menuAt(wordAt(column));
+            return request && request->misspelledWord() == word;
+        }, 20000);
+        return marked ? request->spellCheckerSuggestions() : QStringList{QStringLiteral("?")};
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -112,34 +215,96 @@ private Q_SLOTS:
         qputenv("LANG", "en_US.UTF-8");
     }
 
-    void theLocaleChoosesTheDictionary_data()
+    void theLocaleChoosesTheDictionaries_data()
     {
         QTest::addColumn<QStringList>("variables"); // LANGUAGE, LC_ALL, LC_MESSAGES, LANG
-        QTest::addColumn<QString>("dictionary");
+        QTest::addColumn<QStringList>("dictionaries");
+        QTest::addColumn<QString>("header");
         const QStringList none{{}, {}, {}, {}};
-        QTest::newRow("nothing set") << none << QStringLiteral("en-US");
-        QTest::newRow("LANG") << QStringList{{}, {}, {}, "en_GB.UTF-8"} << QStringLiteral("en-GB");
-        QTest::newRow("LC_MESSAGES over LANG") << QStringList{{}, {}, "en_CA.utf8", "en_GB.UTF-8"} << QStringLiteral("en-CA");
-        QTest::newRow("LC_ALL over both") << QStringList{{}, "en_AU.UTF-8", "en_CA", "en_GB"} << QStringLiteral("en-AU");
-        QTest::newRow("LANGUAGE over the locale") << QStringList{"en_GB", {}, {}, "en_US.UTF-8"} << QStringLiteral("en-GB");
-        QTest::newRow("LANGUAGE: first with a dictionary") << QStringList{"fr:en_AU:en_GB", {}, {}, "fr_FR.UTF-8"} << QStringLiteral("en-AU");
-        QTest::newRow("LANGUAGE ignored in C") << QStringList{"en_GB", {}, {}, "C"} << QStringLiteral("en-US");
-        QTest::newRow("LANGUAGE ignored in POSIX") << QStringList{"en_GB", "POSIX", {}, "en_AU.UTF-8"} << QStringLiteral("en-US");
-        QTest::newRow("LANGUAGE read in C.UTF-8") << QStringList{"en_GB", {}, {}, "C.UTF-8"} << QStringLiteral("en-GB");
-        QTest::newRow("C.UTF-8") << QStringList{{}, {}, {}, "C.UTF-8"} << QStringLiteral("en-US");
-        QTest::newRow("another region") << QStringList{{}, {}, {}, "en_NZ.UTF-8"} << QStringLiteral("en-US");
-        QTest::newRow("a modifier") << QStringList{{}, {}, {}, "de_AT.UTF-8@euro"} << QStringLiteral("de-DE");
-        QTest::newRow("no dictionary") << QStringList{{}, {}, {}, "fr_FR.UTF-8"} << QStringLiteral("");
+        const QString english = QStringLiteral("en-US,en;q=0.9");
+        QTest::newRow("nothing set") << none << QStringList{"en-US"} << english;
+        QTest::newRow("LANG") << QStringList{{}, {}, {}, "en_GB.UTF-8"} << QStringList{"en-GB"} << "en-GB,en;q=0.9";
+        QTest::newRow("LC_MESSAGES over LANG") << QStringList{{}, {}, "en_CA.utf8", "en_GB.UTF-8"} << QStringList{"en-CA"}
+                                               << "en-CA,en;q=0.9";
+        QTest::newRow("LC_ALL over both") << QStringList{{}, "en_AU.UTF-8", "en_CA", "en_GB"} << QStringList{"en-AU"}
+                                          << "en-AU,en;q=0.9";
+        QTest::newRow("LANGUAGE over the locale") << QStringList{"en_GB", {}, {}, "en_US.UTF-8"} << QStringList{"en-GB"}
+                                                  << "en-GB,en;q=0.9";
+        QTest::newRow("LANGUAGE: each with a dictionary")
+            << QStringList{"pt:en_AU:en_GB", {}, {}, "pt_PT.UTF-8"} << QStringList{"en-AU", "en-GB"}
+            << "pt,en-AU;q=0.9,en-GB;q=0.8,en;q=0.7";
+        QTest::newRow("de:en") << QStringList{"de:en", {}, {}, "de_DE.UTF-8"} << QStringList{"de-DE", "en-US"}
+                               << "de,en;q=0.9";
+        QTest::newRow("LANGUAGE ignored in C") << QStringList{"en_GB", {}, {}, "C"} << QStringList{"en-US"} << english;
+        QTest::newRow("LANGUAGE ignored in POSIX") << QStringList{"en_GB", "POSIX", {}, "en_AU.UTF-8"} << QStringList{"en-US"}
+                                                   << english;
+        QTest::newRow("LANGUAGE read in C.UTF-8") << QStringList{"en_GB", {}, {}, "C.UTF-8"} << QStringList{"en-GB"}
+                                                  << "en-GB,en;q=0.9";
+        QTest::newRow("C.UTF-8") << QStringList{{}, {}, {}, "C.UTF-8"} << QStringList{"en-US"} << english;
+        QTest::newRow("another region") << QStringList{{}, {}, {}, "en_NZ.UTF-8"} << QStringList{"en-US"} << "en-NZ,en;q=0.9";
+        QTest::newRow("a modifier") << QStringList{{}, {}, {}, "de_AT.UTF-8@euro"} << QStringList{"de-DE"}
+                                    << "de-AT,de;q=0.9,en;q=0.8";
+        QTest::newRow("the bare language") << QStringList{{}, {}, {}, "fr_CA.UTF-8"} << QStringList{"fr"}
+                                           << "fr-CA,fr;q=0.9,en;q=0.8";
+        QTest::newRow("regions of one language") << QStringList{"fr_CH:fr_BE:de", {}, {}, "fr_CH.UTF-8"}
+                                                 << QStringList{"fr", "fr-BE", "de-DE"} << "fr-CH,fr-BE;q=0.9,fr;q=0.8,de;q=0.7,en;q=0.6";
+        QTest::newRow("no dictionary") << QStringList{{}, {}, {}, "pt_PT.UTF-8"} << QStringList{} << "pt-PT,pt;q=0.9,en;q=0.8";
     }
 
-    void theLocaleChoosesTheDictionary()
+    void theLocaleChoosesTheDictionaries()
     {
         QFETCH(QStringList, variables);
-        QFETCH(QString, dictionary);
+        QFETCH(QStringList, dictionaries);
+        QFETCH(QString, header);
         const Spelling::Locale locale{variables[0].toLatin1(), variables[1].toLatin1(), variables[2].toLatin1(),
                                       variables[3].toLatin1()};
-        const QStringList dictionaries{"en-US", "en-GB", "en-AU", "en-CA", "de-DE"};
-        QCOMPARE(Spelling::dictionaryFor(Spelling::languages(locale), dictionaries), dictionary);
+        const QStringList found{"en-US", "en-GB", "en-AU", "en-CA", "de-DE", "de-AT-frami", "fr", "fr-BE"};
+        QCOMPARE(Spelling::dictionariesFor(Spelling::languages(locale), found), dictionaries);
+        QCOMPARE(AcceptLanguage::header(Spelling::languages(locale)), header);
+    }
+
+    void hunspellDictionariesAreConvertedAsTheConverterDoes()
+    {
+        // Debian's German and French: ISO 8859 and UTF-8 text, flags inside affixes, morphology.
+        for (const QString &name : {QStringLiteral("de_DE"), QStringLiteral("fr")}) {
+            const QString base = QStringLiteral("/usr/share/hunspell/") + name;
+            QVERIFY2(QFile::exists(base + QStringLiteral(".dic")), qPrintable(base));
+            for (const QString &suffix : {QStringLiteral(".aff"), QStringLiteral(".dic")})
+                QVERIFY(QFile::copy(base + suffix, m_dir.filePath(name + suffix)));
+            QProcess convert;
+            convert.start(QStringLiteral(QUILLON_CONVERT_DICT), {m_dir.filePath(name + QStringLiteral(".dic")),
+                                                                 m_dir.filePath(name + QStringLiteral(".bdic"))});
+            QVERIFY(convert.waitForFinished(60000) && convert.exitCode() == 0);
+            QFile theirs(m_dir.filePath(name + QStringLiteral(".bdic")));
+            QVERIFY(theirs.open(QIODevice::ReadOnly));
+            QVERIFY2(HunspellDictionary::toBdic(base) == theirs.readAll(), qPrintable(name));
+        }
+
+        // One the engine's form cannot keep, one not in that form and one missing: each left out.
+        QTemporaryDir broken;
+        QFile aff(broken.filePath(QStringLiteral("xx_XX.aff")));
+        QVERIFY(aff.open(QIODevice::WriteOnly) && aff.write("SET UTF-8\nCOMPLEXPREFIXES\n") > 0);
+        aff.close();
+        QFile::copy(m_dir.filePath(QStringLiteral("fr.dic")), broken.filePath(QStringLiteral("xx_XX.dic")));
+        QFile bdic(broken.filePath(QStringLiteral("yy.bdic")));
+        QVERIFY(bdic.open(QIODevice::WriteOnly) && bdic.write("not a dictionary") > 0);
+        bdic.close();
+        QFile::copy(broken.filePath(QStringLiteral("xx_XX.aff")), broken.filePath(QStringLiteral("zz.aff")));
+        const QList<Spelling::Source> found = Spelling::sources({broken.path()}, {broken.path()});
+        QCOMPARE(found.size(), 2); // zz has no .dic
+        QTemporaryDir into;
+        for (const Spelling::Source &source : found)
+            QVERIFY2(!Spelling::install(source, into.path()), qPrintable(source.name));
+        QVERIFY(QDir(into.path()).isEmpty());
+        QVERIFY_THROWS_EXCEPTION(PlatformError, HunspellDictionary::toBdic(broken.filePath(QStringLiteral("none"))));
+    }
+
+    void thePortalsAnswerIsRead()
+    {
+        QCOMPARE(ColorScheme::portalValue(QVariant::fromValue(1u)), 1);
+        QCOMPARE(ColorScheme::portalValue(QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusVariant(2u))))), 2);
+        QCOMPARE(ColorScheme::portalValue(QVariant(QStringLiteral("dark"))), -1);
+        QVERIFY(ColorScheme::desktopPrefersDark()); // the stand-in's
     }
 
     void everyDictionaryWasBuilt()
@@ -229,6 +394,94 @@ private Q_SLOTS:
         window->close();
         QTRY_VERIFY(!other);
         window = first;
+    }
+
+    void wordsAreCheckedAndSitesToldInTheLocalesLanguages()
+    {
+        QVERIFY(window);
+        Browser *first = m_first = window;
+        m_server.route("/page.html", "text/html", kPage);
+
+        // English alone (the test's en_US): English last is English first.
+        QCOMPARE(typeInNewWindow(QStringLiteral("x")), QByteArray("en-US,en;q=0.9"));
+        closeWindow();
+
+        // The program started in German tells sites so, with weights.
+        QProcess german;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("LANGUAGE"));
+        environment.insert(QStringLiteral("LANG"), QStringLiteral("de_DE.UTF-8"));
+        environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("disabled:")); // not handed to us
+        german.setProcessEnvironment(environment);
+        german.start(QStringLiteral(QUILLON_BINARY_DIR "/quillon"), {m_server.url("/german").toString()});
+        QTRY_VERIFY_WITH_TIMEOUT(m_server.requests().contains(QStringLiteral("/german")), 30000);
+        QCOMPARE(m_server.acceptLanguages().value(m_server.requests().indexOf(QStringLiteral("/german"))),
+                 QByteArray("de-DE,de;q=0.9,en;q=0.8"));
+        german.kill();
+        german.waitForFinished(10000);
+
+        // Changed while it runs, the engine drops the weights from the header (not from pages).
+        setLocale({}, "de_DE.UTF-8");
+        QCOMPARE(typeInNewWindow(QStringLiteral("Das ist ein Fehlerr ")), QByteArray("de-DE,de,en"));
+        QCOMPARE(evaluate(QStringLiteral("navigator.languages.join()")).toString(), QStringLiteral("de-DE,de,en"));
+        QStringList suggestions = suggestionsAt(12, QStringLiteral("Fehlerr"));
+        QVERIFY2(suggestions.contains(QStringLiteral("Fehler")), qPrintable(suggestions.join(QLatin1Char(','))));
+        QCOMPARE(markedAt(0), QString());
+        QCOMPARE(markedAt(4), QString());
+        closeWindow();
+
+        // Debian 12 ships French in hunspell's form only: turned into the engine's for the run.
+        setLocale({}, "fr_FR.UTF-8");
+        QCOMPARE(typeInNewWindow(QStringLiteral("Une phrase avec une erreurr ")), QByteArray("fr-FR,fr,en"));
+        suggestions = suggestionsAt(20, QStringLiteral("erreurr"));
+        QVERIFY2(suggestions.contains(QStringLiteral("erreur")), qPrintable(suggestions.join(QLatin1Char(','))));
+        QCOMPARE(markedAt(4), QString());
+        QVERIFY(QFileInfo(qEnvironmentVariable("QTWEBENGINE_DICTIONARIES_PATH") + QStringLiteral("/fr-FR.bdic")).isFile());
+        closeWindow();
+
+        // Two languages: a word either knows is right.
+        setLocale("de:en", "de_DE.UTF-8");
+        QCOMPARE(typeInNewWindow(QStringLiteral("Fehler sentence zwrqx ")), QByteArray("de,en"));
+        QVERIFY(!suggestionsAt(16, QStringLiteral("zwrqx")).contains(QStringLiteral("?")));
+        QCOMPARE(markedAt(0), QString());
+        QCOMPARE(markedAt(7), QString());
+        closeWindow();
+
+        setLocale({}, "en_US.UTF-8");
+        window = first;
+    }
+
+    // The stand-in portal says dark: pages see it, a page with no dark style of its own is
+    // not repainted, and a change on the desktop reaches them where the engine follows one.
+    void pagesSeeADarkDesktop()
+    {
+        QVERIFY(window);
+        const QString query = QStringLiteral("matchMedia('(prefers-color-scheme: dark)').matches");
+#if QTWEBENGINECORE_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+        // These engines take the toolkit's scheme, which the program sets from the portal.
+        const auto toolkitDark = [] { return QGuiApplication::styleHints()->colorScheme() == Qt::ColorScheme::Dark; };
+        QCOMPARE(evaluate(query).toBool(), toolkitDark());
+#else
+        QCOMPARE(evaluate(query).toBool(), true);
+#endif
+        const QImage page = view()->grab().toImage();
+        QCOMPARE(page.pixelColor(qMin(page.width() - 40, 740), 260), QColor(Qt::white)); // beside the text area
+
+        QDBusMessage change = QDBusMessage::createMethodCall(portal, portalPath, QStringLiteral("org.freedesktop.DBus.Mock"),
+                                                             QStringLiteral("EmitSignal"));
+        change.setArguments({QStringLiteral("org.freedesktop.portal.Settings"), QStringLiteral("SettingChanged"),
+                             QStringLiteral("ssv"),
+                             QVariant::fromValue(QVariantList{QVariant::fromValue(QDBusVariant(QStringLiteral("org.freedesktop.appearance"))),
+                                                              QVariant::fromValue(QDBusVariant(QStringLiteral("color-scheme"))),
+                                                              QVariant::fromValue(QDBusVariant(2u))})});
+        QCOMPARE(QDBusConnection::sessionBus().call(change).type(), QDBusMessage::ReplyMessage);
+#if QTWEBENGINECORE_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+        QTRY_COMPARE_WITH_TIMEOUT(evaluate(query).toBool(), toolkitDark(), 10000);
+#else
+        // This engine reads the preference once, as it starts.
+        QTest::qWait(500);
+        QCOMPARE(evaluate(query).toBool(), true);
+#endif
     }
 
     void theWordsAreWrittenAsTheConverterWritesThem()

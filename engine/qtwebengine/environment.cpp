@@ -4,6 +4,7 @@
 #include "engine/qtwebengine/qt_web_engine.h"
 #include "engine/qtwebengine/questions/download_manager.h"
 #include "engine/qtwebengine/questions/page_notifications.h"
+#include "engine/qtwebengine/setup/color_scheme.h"
 #include "engine/qtwebengine/setup/engine_profile.h"
 #include "engine/qtwebengine/setup/spelling.h"
 
@@ -76,6 +77,7 @@ void prepareApplication()
         new DownloadManager(profile); // every download is answered, or the engine drops it
         PageNotifications::present(profile); // to the desktop, or the page's window
     });
+    ColorScheme::prepareApplication(); // asks the session bus, so not before the application object
 #if QTWEBENGINECORE_VERSION >= QT_VERSION_CHECK(6, 9, 0)
     // Newer engines no longer build the page's tree for a screen reader that was already
     // running when the program started; it is asked for then, and only then.

@@ -113,6 +113,8 @@ public:
     // Paths of the requests seen so far, in order; and every connection, even one that sent nothing.
     QStringList requests() const { return m_requests; }
     int connections() const { return m_connections; }
+    // For each request, its Accept-Language header (empty: none).
+    QList<QByteArray> acceptLanguages() const { return m_acceptLanguages; }
     // For each request over TLS, the common name of the client's certificate (empty: none).
     QStringList peers() const { return m_peers; }
 
@@ -134,6 +136,7 @@ private:
         const QList<QByteArray> requestLine = buffer.left(buffer.indexOf("\r\n")).split(' ');
         const QString path = requestLine.size() > 1 ? QString::fromLatin1(requestLine[1]) : QString();
         m_requests << path;
+        m_acceptLanguages << header(buffer.left(end), "accept-language");
         if (const auto *secure = qobject_cast<QSslSocket *>(socket))
             m_peers << secure->peerCertificate().subjectInfo(QSslCertificate::CommonName).value(0);
         const auto it = m_routes.constFind(QUrl(path).path());
@@ -204,6 +207,7 @@ private:
     QHash<QString, QUrl> m_redirects;
     QHash<QTcpSocket *, QByteArray> m_pending;
     QStringList m_requests;
+    QList<QByteArray> m_acceptLanguages;
     QStringList m_peers;
     int m_connections = 0;
 };

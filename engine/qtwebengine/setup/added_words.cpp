@@ -19,9 +19,15 @@ enum class Storage { Leaf, LeafMore, List8, List16, Lookup16, Lookup32 };
 struct Node {
     char addition = 0; // the byte this node stands for; 0 for the root and for a word's end
     QByteArray rest;   // a leaf's remaining bytes of its word
+    QList<int> affixes; // a leaf's affix groups, 0 for none
     std::vector<Node> children;
     Storage storage = Storage::Leaf;
 };
+
+// A leaf holds its first affix group in 13 bits; larger ones, and the rest, follow it.
+const int maxFirstAffix = 0x1FFE;
+const int firstAffixUnused = 0x1FFF;
+const qsizetype maxAffixes = 32;
 
 // The byte at n, with the word's end as 0 and nothing (-1) past it.
 int byteAt(const QByteArray &word, qsizetype n)
@@ -31,19 +37,22 @@ int byteAt(const QByteArray &word, qsizetype n)
 
 // Fills node with the words [begin, end), which share their first depth - 1 bytes; the node
 // keys on the byte at depth - 1. Returns where the next node's words begin.
-qsizetype build(const QList<QByteArray> &words, qsizetype begin, qsizetype end, qsizetype depth, Node &node)
+qsizetype build(const Bdic::Words &words, qsizetype begin, qsizetype end, qsizetype depth, Node &node)
 {
-    const QByteArray &first = words[begin];
-    if (first.size() < depth)
+    const QByteArray &first = words[begin].text;
+    if (first.size() < depth) {
+        node.affixes = words[begin].affixes;
         return begin + 1; // the end of a word that others continue
+    }
     qsizetype count = end - begin;
     if (depth > 0) {
         node.addition = first[depth - 1];
         count = 0;
-        while (begin + count < end && byteAt(words[begin + count], depth - 1) == uchar(node.addition))
+        while (begin + count < end && byteAt(words[begin + count].text, depth - 1) == uchar(node.addition))
             ++count;
         if (count == 1) {
             node.rest = first.mid(depth);
+            node.affixes = words[begin].affixes;
             return begin + 1;
         }
     }
@@ -76,8 +85,10 @@ Table tableOf(const Node &node)
 qsizetype layOut(Node &node, bool root)
 {
     if (node.children.empty() && !root) {
+        const qsizetype n = node.affixes.size();
+        const qsizetype more = node.affixes.value(0) > maxFirstAffix ? n * 2 + 2 : n > 1 ? n * 2 : 0;
         node.storage = node.rest.isEmpty() ? Storage::Leaf : Storage::LeafMore;
-        return node.rest.isEmpty() ? 2 : 3 + node.rest.size();
+        return (node.rest.isEmpty() ? 2 : 3 + node.rest.size()) + more;
     }
     qsizetype below = 0;
     for (Node &child : node.children)
@@ -104,15 +115,29 @@ void put(QByteArray &out, qsizetype at, T value)
     qToLittleEndian<T>(value, out.data() + at);
 }
 
-void write(const Node &node, QByteArray &out)
+void writeNode(const Node &node, QByteArray &out)
 {
     switch (node.storage) {
     case Storage::Leaf:
-    case Storage::LeafMore:
-        out.append(char(node.storage == Storage::LeafMore ? 0x40 : 0)).append('\0'); // no affixes
+    case Storage::LeafMore: {
+        int first = node.affixes.value(0);
+        qsizetype from = 1; // the first affix group sits in the leaf, unless it is too large
+        if (first > maxFirstAffix) {
+            first = firstAffixUnused;
+            from = 0;
+        }
+        const bool following = node.affixes.size() > 1 || from == 0;
+        out.append(char(((first >> 8) & 0x1F) | (node.storage == Storage::LeafMore ? 0x40 : 0) | (following ? 0x20 : 0)))
+            .append(char(first & 0xFF));
         if (node.storage == Storage::LeafMore)
             out.append(node.rest).append('\0');
+        if (node.affixes.size() > from) {
+            for (qsizetype i = from; i < node.affixes.size() && i < maxAffixes; ++i)
+                out.append(char(node.affixes[i] & 0xFF)).append(char((node.affixes[i] >> 8) & 0xFF));
+            out.append(char(0xFF)).append(char(0xFF));
+        }
         return;
+    }
     case Storage::List8:
     case Storage::List16: {
         const bool wide = node.storage == Storage::List16;
@@ -128,7 +153,7 @@ void write(const Node &node, QByteArray &out)
                 put<quint16>(out, at + 1, quint16(out.size() - start));
             else
                 out[at + 1] = char(out.size() - start);
-            write(node.children[i], out);
+            writeNode(node.children[i], out);
         }
         return;
     }
@@ -150,7 +175,7 @@ void write(const Node &node, QByteArray &out)
                 put<quint32>(out, at, quint32(out.size()));
             else
                 put<quint16>(out, at, quint16(out.size() - begin));
-            write(child, out);
+            writeNode(child, out);
         }
         return;
     }
@@ -161,6 +186,53 @@ void write(const Node &node, QByteArray &out)
 
 namespace Bdic {
 
+// Strings each ended by a zero byte, the list by one more; an empty one would end it early.
+void putList(QByteArray &out, const QList<QByteArray> &strings)
+{
+    for (const QByteArray &each : strings)
+        out.append(each.isEmpty() ? QByteArray(" ") : each).append('\0');
+    out.append('\0');
+}
+
+QByteArray write(const Affixes &affixes, const Words &words)
+{
+    const qsizetype headerSize = 32;
+    QByteArray out(headerSize, '\0');
+    // The affix data: four offsets from the file's start, the comment, then the affix groups
+    // (after a line that counts them), the affix rules, the replacements and other commands.
+    const qsizetype aff = out.size();
+    out.append(16, '\0').append('\n').append(affixes.comment).append('\n');
+    const qsizetype groups = out.size();
+    out.append("AF " + QByteArray::number(affixes.groups.size())).append('\0');
+    putList(out, affixes.groups);
+    const qsizetype rules = out.size();
+    putList(out, affixes.rules);
+    const qsizetype replacements = out.size();
+    for (const auto &[from, to] : affixes.replacements)
+        out.append(from).append('\0').append(to).append('\0');
+    out.append('\0');
+    const qsizetype others = out.size();
+    putList(out, affixes.others);
+    const qsizetype offsets[] = {groups, rules, replacements, others};
+    for (qsizetype i = 0; i < 4; ++i)
+        put<quint32>(out, aff + 4 * i, quint32(offsets[i]));
+
+    const qsizetype dic = out.size();
+    Node root;
+    if (!words.isEmpty())
+        build(words, 0, words.size(), 0, root);
+    layOut(root, true);
+    writeNode(root, out);
+
+    out.replace(0, 4, "BDic");
+    put<quint16>(out, 4, 2); // version 2.0, the one with the digest
+    put<quint16>(out, 6, 0);
+    put<quint32>(out, 8, quint32(aff));
+    put<quint32>(out, 12, quint32(dic));
+    out.replace(16, 16, QCryptographicHash::hash(QByteArrayView(out).sliced(aff), QCryptographicHash::Md5));
+    return out;
+}
+
 QByteArray fromWords(const QStringList &words)
 {
     QList<QByteArray> sorted;
@@ -169,33 +241,10 @@ QByteArray fromWords(const QStringList &words)
             sorted.append(word.toUtf8());
     std::sort(sorted.begin(), sorted.end());
     sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
-
-    const qsizetype headerSize = 32;
-    QByteArray out(headerSize, '\0');
-    // The affix data: four offsets, an empty comment, "AF 0" and four empty lists (affix
-    // groups, affix rules, replacements, other commands).
-    const qsizetype aff = out.size();
-    out.append(16, '\0').append("\n\n");
-    const qsizetype groups = out.size();
-    out.append("AF 0").append('\0').append('\0');
-    for (qsizetype i = 0; i < 4; ++i)
-        put<quint32>(out, aff + 4 * i, quint32(i == 0 ? groups : groups + 5 + i));
-    out.append(3, '\0');
-
-    const qsizetype dic = out.size();
-    Node root;
-    if (!sorted.isEmpty())
-        build(sorted, 0, sorted.size(), 0, root);
-    layOut(root, true);
-    write(root, out);
-
-    out.replace(0, 4, "BDic");
-    put<quint16>(out, 4, 2); // version 2.0, the one with the digest
-    put<quint16>(out, 6, 0);
-    put<quint32>(out, 8, quint32(aff));
-    put<quint32>(out, 12, quint32(dic));
-    out.replace(16, 16, QCryptographicHash::hash(out.mid(aff), QCryptographicHash::Md5));
-    return out;
+    Words plain;
+    for (const QByteArray &word : std::as_const(sorted))
+        plain.append({word, {0}});
+    return write({}, plain);
 }
 
 } // namespace Bdic

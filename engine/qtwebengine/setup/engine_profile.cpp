@@ -1,6 +1,7 @@
 #include "engine/qtwebengine/setup/engine_profile.h"
 
 #include "engine/qtwebengine/addresses/built_in_pages.h"
+#include "engine/qtwebengine/setup/accept_language.h"
 #include "engine/qtwebengine/setup/engine_version.h"
 #include "engine/qtwebengine/setup/spelling.h"
 
@@ -73,6 +74,7 @@ QWebEngineProfile *profile()
         p->scripts()->insert(engineOnHomePage());
         settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true); // asked first, see EnginePage
         Spelling::apply(p);
+        AcceptLanguage::apply(p);
         settings->setAttribute(QWebEngineSettings::ScreenCaptureEnabled, true); // asked first, see EnginePage
     }
     return p;

@@ -1,10 +1,15 @@
 #include "engine/qtwebengine/setup/spelling.h"
 
+#include "common/failure.h"
 #include "engine/qtwebengine/setup/added_words.h"
+#include "engine/qtwebengine/setup/hunspell_dictionary.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QSaveFile>
 #include <QWebEngineProfile>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -30,9 +35,19 @@ QString theirs()
 }
 
 struct Run {
-    QString dictionary; // the locale's, once spelling is on
+    QString folder;           // the engine's, in the run's folder
+    QStringList dictionaries; // the locale's, once spelling is on
     std::unique_ptr<AddedWords> added; // only with a folder of the run's
+    QString addedName;                 // the dictionary of the words added so far
 };
+
+// Where Debian keeps dictionaries in the engine's form, and in hunspell's.
+const QString hunspellFolder = QStringLiteral("/usr/share/hunspell");
+QStringList systemBdicFolders()
+{
+    return {QStringLiteral("/usr/share/hunspell-bdic"),
+            QLibraryInfo::path(QLibraryInfo::DataPath) + QStringLiteral("/qtwebengine_dictionaries")};
+}
 
 Run &run()
 {
@@ -74,26 +89,81 @@ QStringList languages(const Locale &locale)
     return tags;
 }
 
-QString dictionaryFor(const QStringList &languages, const QStringList &dictionaries)
+QStringList dictionariesFor(const QStringList &languages, const QStringList &dictionaries)
 {
     if (languages.isEmpty())
-        return dictionaries.contains(fallback) ? fallback : QString();
+        return dictionaries.contains(fallback) ? QStringList{fallback} : QStringList();
     QStringList sorted = dictionaries;
     sorted.sort();
+    QStringList chosen;
     for (const QString &language : languages) {
-        if (sorted.contains(language))
-            return language;
         // "de" takes de-DE, "en" and its other regions en-US, before any other of the language.
         const QString base = language.section(QLatin1Char('-'), 0, 0);
         const QString home = base == QLatin1String("en") ? fallback : base + QLatin1Char('-') + base.toUpper();
-        if (sorted.contains(home))
-            return home;
-        for (const QString &dictionary : std::as_const(sorted)) {
-            if (dictionary.startsWith(base + QLatin1Char('-')))
-                return dictionary;
-        }
+        QString found;
+        for (const QString &candidate : {language, home, base})
+            if (found.isEmpty() && sorted.contains(candidate))
+                found = candidate;
+        for (const QString &dictionary : std::as_const(sorted))
+            if (found.isEmpty() && dictionary.startsWith(base + QLatin1Char('-')))
+                found = dictionary;
+        if (!found.isEmpty() && !chosen.contains(found))
+            chosen.append(found);
     }
-    return {};
+    return chosen;
+}
+
+QList<Source> sources(const QStringList &bdicFolders, const QStringList &hunspellFolders)
+{
+    QList<Source> found;
+    QStringList names;
+    const auto add = [&](const QString &folder, const QString &pattern, bool hunspell) {
+        for (const QFileInfo &file : QDir(folder).entryInfoList({pattern}, QDir::Files, QDir::Name)) {
+            // Debian names them "de_DE", the engine "de-DE".
+            const QString name = file.completeBaseName().replace(QLatin1Char('_'), QLatin1Char('-'));
+            if (names.contains(name))
+                continue;
+            const QString base = file.absolutePath() + QLatin1Char('/') + file.completeBaseName();
+            if (hunspell && !QFileInfo::exists(base + QStringLiteral(".dic")))
+                continue;
+            names.append(name);
+            found.append({name, hunspell ? base : file.absoluteFilePath(), hunspell});
+        }
+    };
+    for (const QString &folder : bdicFolders)
+        add(folder, QStringLiteral("*.bdic"), false);
+    for (const QString &folder : hunspellFolders)
+        add(folder, QStringLiteral("*.aff"), true);
+    return found;
+}
+
+bool install(const Source &source, const QString &folder)
+{
+    const QString target = QDir(folder).filePath(source.name + QStringLiteral(".bdic"));
+    try {
+        if (QFileInfo::exists(target))
+            return true; // installed earlier in the run
+        if (source.hunspell) {
+            QSaveFile file(target);
+            const QByteArray bdic = HunspellDictionary::toBdic(source.path);
+            if (!file.open(QIODevice::WriteOnly) || file.write(bdic) != bdic.size() || !file.commit())
+                throw PlatformError(QStringLiteral("%1: %2").arg(target, file.errorString()));
+            return true;
+        }
+        // The engine deletes a dictionary it cannot read, with a warning of its own: only one
+        // that is one goes in.
+        QFile file(source.path);
+        if (!file.open(QIODevice::ReadOnly) || file.read(4) != "BDic")
+            throw PlatformError(QStringLiteral("%1: %2").arg(source.path, file.error() ? file.errorString()
+                                                                                     : QStringLiteral("not a dictionary")));
+        if (!QFile::link(source.path, target))
+            throw PlatformError(QStringLiteral("%1: cannot be placed in %2").arg(source.path, folder));
+        return true;
+    } catch (const PlatformError &error) {
+        std::fprintf(stderr, "quillon: the %s spelling dictionary is left out: %s\n", qPrintable(source.name),
+                     qPrintable(error.message()));
+        return false;
+    }
 }
 
 QString folder()
@@ -125,33 +195,46 @@ void prepareProcess(const QString &runFolder)
     // Set for the engine only when we have a folder; a path that does not exist would have it
     // complain on the terminal.
     const QString where = folder();
-    if (where.isEmpty())
-        return;
-    // The engine reads only one folder: the run's holds links to ours and the added words.
+    // The engine reads only one folder: the run's gets the dictionaries of the locale's
+    // languages, as spelling is turned on, and the added words.
     const QDir own(QDir(runFolder).filePath(QStringLiteral("dictionaries")));
     if (!runFolder.isEmpty() && QDir().mkpath(own.path())) {
-        for (const QFileInfo &file : QDir(where).entryInfoList({QStringLiteral("*.bdic")}, QDir::Files))
-            QFile::link(file.absoluteFilePath(), own.filePath(file.fileName()));
+        run().folder = own.path();
         run().added = std::make_unique<AddedWords>(own.path());
         qputenv(pathVariable, QFile::encodeName(own.path()));
         return;
     }
-    qputenv(pathVariable, QFile::encodeName(where));
+    if (!where.isEmpty())
+        qputenv(pathVariable, QFile::encodeName(where));
 }
 
 void apply(QWebEngineProfile *profile)
 {
-    const QString dictionary = dictionaryFor(languages(Locale::fromEnvironment()), dictionaries());
-    if (dictionary.isEmpty())
-        return; // no marks rather than every word of another language marked
-    profile->setSpellCheckLanguages({dictionary});
-    profile->setSpellCheckEnabled(true);
-    run().dictionary = dictionary;
+    // Without a folder of the run's, only the program's own dictionaries are where the engine looks.
+    QStringList bdics{folder()};
+    if (!run().folder.isEmpty())
+        bdics << systemBdicFolders();
+    const QList<Source> found = sources(bdics, run().folder.isEmpty() ? QStringList() : QStringList{hunspellFolder});
+    QStringList names;
+    for (const Source &source : found)
+        names.append(source.name);
+    QStringList installed;
+    for (const QString &name : dictionariesFor(languages(Locale::fromEnvironment()), names)) {
+        const Source &source = found[names.indexOf(name)];
+        if (run().folder.isEmpty() || install(source, run().folder))
+            installed.append(name);
+    }
+    run().dictionaries = installed;
+    // No marks rather than every word of another language marked.
+    profile->setSpellCheckEnabled(!installed.isEmpty());
+    if (installed.isEmpty())
+        return;
+    profile->setSpellCheckLanguages(run().addedName.isEmpty() ? installed : installed + QStringList{run().addedName});
 }
 
 bool canAddWords()
 {
-    return run().added && !run().dictionary.isEmpty();
+    return run().added && !run().dictionaries.isEmpty();
 }
 
 void addWord(QWebEngineProfile *profile, const QString &word)
@@ -160,7 +243,8 @@ void addWord(QWebEngineProfile *profile, const QString &word)
         return;
     // A word is right when any of the languages knows it; the engine reloads them on a change
     // and checks its pages' text again, so the word's marks go at once.
-    profile->setSpellCheckLanguages({run().dictionary, run().added->add(word)});
+    run().addedName = run().added->add(word);
+    profile->setSpellCheckLanguages(run().dictionaries + QStringList{run().addedName});
 }
 
 } // namespace Spelling
