@@ -2,6 +2,7 @@
 // line gives the addresses to open then (the program's own test opens them).
 
 #include "app/command_line.h"
+#include "app/handover.h"
 #include "app/splash_window.h"
 #include "browser/browser_window.h"
 #include "engine/qtwebengine/engine_version.h"
@@ -9,7 +10,9 @@
 #include "support/test_main.h"
 #include "support/windows.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QTemporaryDir>
 #include <QLabel>
 #include <QPointer>
 #include <QRegularExpression>
@@ -80,6 +83,48 @@ private Q_SLOTS:
                      .hasMatch(),
                  qPrintable(version[1]));
         QCOMPARE(CommandLine::refuseUnknown(plain), std::nullopt);
+        const CommandLine::Parsed apart = CommandLine::parse({"--new-instance", "--", "--new-instance", "-platform"});
+        QVERIFY(apart.newInstance);
+        QCOMPARE(apart.addresses, QStringList({"--new-instance", "-platform"}));
+        QCOMPARE(CommandLine::answerAtOnce(CommandLine::parse({"-platform", "offscreen"})), std::optional<int>(2));
+    }
+
+    // One name per display, valid on the bus whatever the display is called; none where the
+    // windows would not go to the desktop's display.
+    void handoverNameFollowsTheDisplay()
+    {
+        const QByteArray saved[] = {qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY"), qgetenv("QT_QPA_PLATFORM")};
+        const auto set = [](const char *display, const char *wayland, const char *platform) {
+            const std::pair<const char *, const char *> values[] = {
+                {"DISPLAY", display}, {"WAYLAND_DISPLAY", wayland}, {"QT_QPA_PLATFORM", platform}};
+            for (const auto &[name, value] : values)
+                value ? qputenv(name, value) : qunsetenv(name);
+            return Handover::busName();
+        };
+        QCOMPARE(set(":7", nullptr, nullptr), QStringLiteral("com.example.quillon.x11_3a7"));
+        QCOMPARE(set(":7.0", nullptr, "xcb"), QStringLiteral("com.example.quillon.x11_3a7"));
+        QVERIFY(set(":8", nullptr, nullptr) != set(":7", nullptr, nullptr));
+        QCOMPARE(set(":7", "wayland-1", nullptr), QStringLiteral("com.example.quillon.wayland_wayland_2d1"));
+        QCOMPARE(set(":7", "wayland-1", "xcb"), QStringLiteral("com.example.quillon.x11_3a7"));
+        QCOMPARE(set(":7", nullptr, "offscreen"), QString());
+        QCOMPARE(set(nullptr, nullptr, nullptr), QString());
+        const QString longName = set(nullptr, QByteArray(300, '/').constData(), nullptr);
+        QVERIFY2(longName.size() <= 255 && QRegularExpression("^com\\.example\\.quillon\\.[A-Za-z_][A-Za-z0-9_]*$").match(longName).hasMatch(),
+                 qPrintable(longName));
+        QCOMPARE(Handover::objectPath(QStringLiteral("com.example.quillon.x11_3a7")), QStringLiteral("/com/example/quillon/x11_3a7"));
+        set(saved[0].isNull() ? nullptr : saved[0].constData(), saved[1].isNull() ? nullptr : saved[1].constData(),
+            saved[2].isNull() ? nullptr : saved[2].constData());
+
+        // A file named from the start's own folder goes whole; addresses and words as they are.
+        QTemporaryDir folder;
+        QFile file(folder.filePath("-page.html"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.close();
+        const QString before = QDir::currentPath();
+        QDir::setCurrent(folder.path());
+        const QStringList whole = Handover::wholeAddresses({"-page.html", "http://a/", "no such file", "~/x", "/etc"});
+        QDir::setCurrent(before);
+        QCOMPARE(whole, QStringList({QDir(folder.path()).canonicalPath() + "/-page.html", "http://a/", "no such file", "~/x", "/etc"}));
     }
 
     void engineAgeFollowsTheReleaseTable_data()
