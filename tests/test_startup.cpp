@@ -10,9 +10,7 @@
 #include "support/test_main.h"
 #include "support/windows.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QLabel>
 #include <QPointer>
 #include <QRegularExpression>
@@ -114,17 +112,6 @@ private Q_SLOTS:
         QCOMPARE(Handover::objectPath(QStringLiteral("com.example.quillon.x11__3a7")), QStringLiteral("/com/example/quillon/x11__3a7"));
         set(saved[0].isNull() ? nullptr : saved[0].constData(), saved[1].isNull() ? nullptr : saved[1].constData(),
             saved[2].isNull() ? nullptr : saved[2].constData());
-
-        // A file named from the start's own folder goes whole; addresses and words as they are.
-        QTemporaryDir folder;
-        QFile file(folder.filePath("-page.html"));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.close();
-        const QString before = QDir::currentPath();
-        QDir::setCurrent(folder.path());
-        const QStringList whole = Handover::wholeAddresses({"-page.html", "http://a/", "no such file", "~/x", "/etc"});
-        QDir::setCurrent(before);
-        QCOMPARE(whole, QStringList({QDir(folder.path()).canonicalPath() + "/-page.html", "http://a/", "no such file", "~/x", "/etc"}));
     }
 
     void engineAgeFollowsTheReleaseTable_data()
