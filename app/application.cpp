@@ -3,7 +3,19 @@
 #include "app/screen_reader_keys.h"
 #include "common/failure.h"
 
-Application::Application(int &argc, char **argv) : QApplication(argc, argv) {}
+namespace {
+// QApplication keeps both for its whole life.
+int toolkitArgc = 1;
+char *toolkitArgv[] = {nullptr, nullptr};
+
+int &onlyTheName(char *programName)
+{
+    toolkitArgv[0] = programName;
+    return toolkitArgc;
+}
+} // namespace
+
+Application::Application(char *programName) : QApplication(onlyTheName(programName), toolkitArgv) {}
 
 bool Application::notify(QObject *receiver, QEvent *event)
 {

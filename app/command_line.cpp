@@ -23,6 +23,8 @@ Parsed parse(const QStringList &arguments)
             parsed.help = true;
         else if (argument == QLatin1String("--version") || argument == QLatin1String("-v"))
             parsed.version = true;
+        else if (argument == QLatin1String("--new-instance"))
+            parsed.newInstance = true;
         else
             parsed.unknownOptions << argument;
     }
@@ -43,14 +45,18 @@ QString versionText()
         .arg(EngineVersion::line(EngineVersion::running()));
 }
 
-std::optional<int> answerAtOnce(int argc, char **argv)
+QStringList arguments(int argc, char **argv)
 {
-    QStringList arguments;
+    QStringList list;
     for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const Parsed parsed = parse(arguments);
+        list << QString::fromLocal8Bit(argv[i]);
+    return list;
+}
+
+std::optional<int> answerAtOnce(const Parsed &parsed)
+{
     if (!parsed.help && !parsed.version)
-        return std::nullopt;
+        return refuseUnknown(parsed);
     std::fputs(qPrintable(parsed.help ? helpText() : versionText()), stdout);
     return 0;
 }

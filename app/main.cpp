@@ -1,9 +1,12 @@
 // Quillon's Browser: the splash window first, then the first browser window and the addresses
-// given on the command line. The program reads no settings; it ends when its last browser
+// given on the command line. While it runs, a later start on the same display hands its
+// addresses over and ends. The program reads no settings; it ends when its last browser
 // window closes, or on SIGTERM or SIGINT.
 
 #include "app/application.h"
+#include "app/application_service.h"
 #include "app/command_line.h"
+#include "app/handover.h"
 #include "app/start_up.h"
 #include "browser/browser_window.h"
 #include "app/warm_start.h"
@@ -29,14 +32,15 @@ void withoutEngineRepeats(QtMsgType type, const QMessageLogContext &context, con
 
 int main(int argc, char **argv)
 {
-    if (const std::optional<int> status = CommandLine::answerAtOnce(argc, argv))
+    const CommandLine::Parsed command = CommandLine::parse(CommandLine::arguments(argc, argv));
+    if (const std::optional<int> status = CommandLine::answerAtOnce(command))
         return *status;
+    // Before anything of the program's own is set up: a start that hands over shows nothing.
+    if (!command.newInstance && Handover::toRunningProgram(command.addresses, argv[0]))
+        return 0;
     defaultHandler = qInstallMessageHandler(withoutEngineRepeats);
     Program::prepareProcess();
-    Application app(argc, argv);
-    const CommandLine::Parsed command = CommandLine::parse(QApplication::arguments().mid(1));
-    if (const std::optional<int> status = CommandLine::refuseUnknown(command))
-        return *status;
+    Application app(argv[0]);
     Program::prepareApplication(app);
     StartUp::endOnSignals();
 
@@ -45,10 +49,16 @@ int main(int argc, char **argv)
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(BrowserWindows::instance(), &BrowserWindows::allClosed, &app,
                      &QApplication::quit, Qt::QueuedConnection);
-
-    StartUp::begin(command.addresses);
+    // From the first window on, later starts hand their addresses here; a program that is
+    // ending takes none (a further start then runs by itself). --new-instance stays apart.
+    QObject::connect(BrowserWindows::instance(), &BrowserWindows::allClosed, &app, &ApplicationService::stop);
+    StartUp::begin(command.addresses, [listen = !command.newInstance] {
+        if (listen)
+            ApplicationService::listen();
+    });
     WarmStart::begin(&app);
     const int status = QApplication::exec();
+    ApplicationService::stop();
 
     Program::end();
     return status;

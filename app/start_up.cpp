@@ -25,14 +25,16 @@ void noteSignal(int)
 
 namespace StartUp {
 
-void begin(const QStringList &addresses)
+void begin(const QStringList &addresses, std::function<void()> then)
 {
     auto *splash = new frmSplash;
     // The first window may already be built, hidden, before the tick: what tells whether the
     // splash went early is whether it handed over.
     auto handedOver = std::make_shared<bool>(false);
-    connectGuarded(splash, &frmSplash::handedOver, BrowserWindows::instance(), [addresses, handedOver] {
+    connectGuarded(splash, &frmSplash::handedOver, BrowserWindows::instance(), [addresses, handedOver, then] {
         *handedOver = true;
+        if (then)
+            then();
         openAddresses(addresses);
     });
     QObject::connect(splash, &QObject::destroyed, BrowserWindows::instance(), [handedOver] {

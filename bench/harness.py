@@ -55,8 +55,9 @@ class Bench:
                 f.write(home.replace(f"<title>{PAGE_TITLE}</title>", "<title>typed</title>", 1)
                             .replace("</head>", marker, 1))
 
-    def _env(self, run_dir):
-        """A fresh home for every run: no profile, no first-run state, no session to restore."""
+    def _env(self, run_dir, bus=None):
+        """A fresh home for every run: no profile, no first-run state, no session to restore;
+        no session bus, unless the run is given one of its own."""
         env = dict(os.environ)
         for var in ("HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
                     "XDG_RUNTIME_DIR"):
@@ -64,7 +65,7 @@ class Bench:
             os.makedirs(path, mode=0o700, exist_ok=True)
             env[var] = path
         env.update(NO_AT_BRIDGE="1", GTK_A11Y="none", GSETTINGS_BACKEND="memory",
-                   DBUS_SESSION_BUS_ADDRESS="disabled:", LC_ALL=self.args.locale)
+                    DBUS_SESSION_BUS_ADDRESS=bus or "disabled:", LC_ALL=self.args.locale)
         if os.geteuid() == 0:  # Chromium will not run its sandbox as root
             env["QTWEBENGINE_DISABLE_SANDBOX"] = "1"
         return env
@@ -74,11 +75,12 @@ class Bench:
             self.results.setdefault(program, {}).setdefault(figure, []).append(value)
 
     # -- one program, one run ----------------------------------------------------------
-    def start(self, name, argv, stdin=None):
+    def start(self, name, argv, stdin=None, bus=None):
         run_dir = tempfile.mkdtemp(prefix=name + ".", dir=self.tmp)
         log = open(os.path.join(run_dir, "stderr.log"), "wb")
+        env = self._env(run_dir, bus)
         t0 = time.monotonic()
-        proc = subprocess.Popen(argv, cwd=run_dir, env=self._env(run_dir), stdin=stdin,
+        proc = subprocess.Popen(argv, cwd=run_dir, env=env, stdin=stdin,
                                 stdout=subprocess.DEVNULL, stderr=log, start_new_session=True)
         log.close()
         proc.run_dir, proc.t0 = run_dir, t0
@@ -136,7 +138,18 @@ class Bench:
 
     # -- ours ---------------------------------------------------------------------------
     def run_ours(self):
-        proc = self.start("ours", [os.path.join(self.args.build, "quillon")])
+        # A session bus of the run's own, for the starts that hand their address over.
+        daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        bus = daemon.stdout.readline().strip()
+        try:
+            self._run_ours(bus)
+        finally:
+            daemon.kill()
+            daemon.wait()
+
+    def _run_ours(self, bus):
+        proc = self.start("ours", [os.path.join(self.args.build, "quillon")], bus=bus)
         first = loaded = None
         deadline = proc.t0 + LOAD_TIMEOUT
         while loaded is None and time.monotonic() < deadline:
@@ -161,7 +174,39 @@ class Bench:
         self.typed_ours(proc, window)
         self.more_windows("ours", proc, PAGE_TITLE + OURS_SUFFIX,
                           lambda: (self.x.focus(window), self.x.key("ctrl+n")))
+        self.handed_over(proc, bus)
         self.stop(proc)
+
+    def handed_over(self, proc, bus):
+        """`quillon ADDRESS` while the program runs, as a link from another program: from that
+        start until the page shows in the window the running program opens for it, and what
+        the running program's tree adds per such window (the start itself ends at once)."""
+        title = TYPED_TITLE + OURS_SUFFIX
+        count = lambda ws: sum(1 for w in ws if w.title == title and w.pid == proc.pid)
+        have = count(self.x.windows())
+        base = before = self.memory(proc)
+        times, added = [], []
+        for _ in range(self.args.windows - 1):
+            second = self.start("handover", [os.path.join(self.args.build, "quillon"), self.typed], bus=bus)
+            waited, _ = self.x.wait(lambda ws: count(ws) > have, LOAD_TIMEOUT)
+            try:
+                status = second.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                status = None
+            if waited is None or status != 0:
+                self.fail("ours", second, "a second start did not hand its address over")
+                self.stop(second)
+                break
+            times.append(time.monotonic() - second.t0)
+            have += 1
+            time.sleep(self.args.window_settle)
+            now = self.memory(proc)
+            added.append(now - before)
+            before = now
+        if not added:
+            return
+        self.record("ours", "handover", statistics.median(times))
+        self.record("ours", "handover_mem", (before - base) / len(added))
 
     def _find(self, title):
         return next((w for w in self.x.windows() if w.title == title), None)

@@ -43,6 +43,10 @@ FIGURES = [
      False),
     ("typed_first", "5. ours: first typed address, off the built-in page (s)", "{:.3f}", None,
      None, False),
+    ("handover", "6. ours: `quillon ADDRESS` while it runs → page shown in the new window (s)",
+     "{:.3f}", None, ("≤ 0.3 s", lambda o, med: o <= 0.3), False),
+    ("handover_mem", "6. ours: memory the running tree adds per handed-over window (MiB)", "{:.1f}",
+     None, ("≤ 1.2 × a Ctrl+N window", lambda o, med: o <= 1.2 * med("ours", "window_mem")), False),
 ]
 
 

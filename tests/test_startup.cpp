@@ -2,6 +2,7 @@
 // line gives the addresses to open then (the program's own test opens them).
 
 #include "app/command_line.h"
+#include "app/handover.h"
 #include "app/splash_window.h"
 #include "browser/browser_window.h"
 #include "engine/qtwebengine/setup/engine_version.h"
@@ -69,7 +70,7 @@ private Q_SLOTS:
         QVERIFY(options.help && options.version);
         QCOMPARE(options.unknownOptions, QStringList({"--nope"}));
         QCOMPARE(options.addresses, QStringList({"x"}));
-        QVERIFY(CommandLine::helpText().startsWith(QStringLiteral("Usage: quillon [ADDRESS...]\n")));
+        QVERIFY(CommandLine::helpText().startsWith(QStringLiteral("Usage: quillon [--new-instance] [ADDRESS...]\n")));
         const QStringList version = CommandLine::versionText().split(QLatin1Char('\n'));
         QCOMPARE(version.size(), 3);
         QCOMPARE(version[0], QStringLiteral("Quillon's Browser 1.0.0"));
@@ -80,6 +81,37 @@ private Q_SLOTS:
                      .hasMatch(),
                  qPrintable(version[1]));
         QCOMPARE(CommandLine::refuseUnknown(plain), std::nullopt);
+        const CommandLine::Parsed apart = CommandLine::parse({"--new-instance", "--", "--new-instance", "-platform"});
+        QVERIFY(apart.newInstance);
+        QCOMPARE(apart.addresses, QStringList({"--new-instance", "-platform"}));
+        QCOMPARE(CommandLine::answerAtOnce(CommandLine::parse({"-platform", "offscreen"})), std::optional<int>(2));
+    }
+
+    // One name per display, valid on the bus whatever the display is called; none where the
+    // windows would not go to the desktop's display.
+    void handoverNameFollowsTheDisplay()
+    {
+        const QByteArray saved[] = {qgetenv("DISPLAY"), qgetenv("WAYLAND_DISPLAY"), qgetenv("QT_QPA_PLATFORM")};
+        const auto set = [](const char *display, const char *wayland, const char *platform) {
+            const std::pair<const char *, const char *> values[] = {
+                {"DISPLAY", display}, {"WAYLAND_DISPLAY", wayland}, {"QT_QPA_PLATFORM", platform}};
+            for (const auto &[name, value] : values)
+                value ? qputenv(name, value) : qunsetenv(name);
+            return Handover::busName();
+        };
+        QCOMPARE(set(":7", nullptr, nullptr), QStringLiteral("com.example.quillon.x11__3a7"));
+        QCOMPARE(set(":7.0", nullptr, "xcb"), QStringLiteral("com.example.quillon.x11__3a7"));
+        QVERIFY(set(":8", nullptr, nullptr) != set(":7", nullptr, nullptr));
+        QCOMPARE(set(":7", "wayland-1", nullptr), QStringLiteral("com.example.quillon.wayland_wayland_2d1"));
+        QCOMPARE(set(":7", "wayland-1", "xcb"), QStringLiteral("com.example.quillon.x11__3a7"));
+        QCOMPARE(set(":7", nullptr, "offscreen"), QString());
+        QCOMPARE(set(nullptr, nullptr, nullptr), QString());
+        const QString longName = set(nullptr, QByteArray(300, '/').constData(), nullptr);
+        QVERIFY2(longName.size() <= 255 && QRegularExpression("^com\\.example\\.quillon\\.[A-Za-z_][A-Za-z0-9_]*$").match(longName).hasMatch(),
+                 qPrintable(longName));
+        QCOMPARE(Handover::objectPath(QStringLiteral("com.example.quillon.x11__3a7")), QStringLiteral("/com/example/quillon/x11__3a7"));
+        set(saved[0].isNull() ? nullptr : saved[0].constData(), saved[1].isNull() ? nullptr : saved[1].constData(),
+            saved[2].isNull() ? nullptr : saved[2].constData());
     }
 
     void engineAgeFollowsTheReleaseTable_data()

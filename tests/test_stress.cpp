@@ -449,10 +449,10 @@ private:
 };
 
 // The program as app/main.cpp makes it, with the user in place of a person.
-int drive(int argc, char **argv, quint32 seed, int steps)
+int drive(char **argv, quint32 seed, int steps)
 {
     Program::prepareProcess();
-    Application app(argc, argv);
+    Application app(argv[0]);
     Program::prepareApplication(app);
     StartUp::endOnSignals();
     QApplication::setQuitOnLastWindowClosed(false);
@@ -518,7 +518,7 @@ private Q_SLOTS:
 int main(int argc, char **argv)
 {
     if (argc == 4 && qstrcmp(argv[1], "--drive") == 0)
-        return drive(argc, argv, QByteArray(argv[2]).toUInt(), atoi(argv[3]));
+        return drive(argv, QByteArray(argv[2]).toUInt(), atoi(argv[3]));
     QCoreApplication app(argc, argv);
     TestStress test;
     return QTest::qExec(&test, argc, argv);
