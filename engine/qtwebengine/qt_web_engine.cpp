@@ -9,6 +9,7 @@
 #include "engine/qtwebengine/page_commands.h"
 #include "engine/qtwebengine/page_find.h"
 #include "engine/qtwebengine/page_menu.h"
+#include "engine/qtwebengine/page_reading.h"
 #include "engine/qtwebengine/secure_upgrade.h"
 #include "engine/qtwebengine/protocol_handlers.h"
 #include "engine/qtwebengine/shown_document.h"
@@ -259,6 +260,11 @@ void QtWebEngine::showDeveloperTools()
     if (!m_developerTools)
         m_developerTools = new DeveloperTools(m_page);
     m_developerTools->bringForward();
+}
+
+void QtWebEngine::readPageText(QObject *context, PageTextHandler handler)
+{
+    PageReading::read(m_page, context, std::move(handler));
 }
 
 void QtWebEngine::inspectElement()
