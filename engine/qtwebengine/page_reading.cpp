@@ -133,7 +133,10 @@ const char source[] = R"JS((() => {
       if (blocks.length < maxBlocks) blocks.push(f);
       return;
     }
-    if (tag === 'LABEL' && el.control) return; // said with its field
+    if (tag === 'LABEL' && el.control) { // its words are said with its field
+      if (el.contains(el.control)) walk(el.control, href);
+      return;
+    }
     if (tag === 'IFRAME' || tag === 'FRAME') {
       let inner = null;
       try { inner = el.contentDocument; } catch (e) { inner = null; }
