@@ -205,4 +205,20 @@ QString linkAt(const QTextDocument *doc, int position)
     }
     return QString();
 }
+int linkEnd(const QTextDocument *doc, int position)
+{
+    const QString href = linkAt(doc, position);
+    int end = position;
+    const QTextBlock block = doc->findBlock(position);
+    for (auto it = block.begin(); !it.atEnd() && !href.isEmpty(); ++it) {
+        const QTextFragment fragment = it.fragment();
+        const int fragmentEnd = fragment.position() + fragment.length();
+        if (fragmentEnd <= end)
+            continue;
+        if (fragment.position() > end || fragment.charFormat().anchorHref() != href)
+            break;
+        end = fragmentEnd;
+    }
+    return end;
+}
 } // namespace ReadingText

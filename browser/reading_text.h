@@ -17,4 +17,6 @@ int nextHeading(const QTextDocument *doc, int position, bool forward);
 int nextLink(const QTextDocument *doc, int position, bool forward);
 // The address of the link whose text holds the character at position; empty if none.
 QString linkAt(const QTextDocument *doc, int position);
+// Where the link that holds the character at position ends; position itself if none.
+int linkEnd(const QTextDocument *doc, int position);
 } // namespace ReadingText

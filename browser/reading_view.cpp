@@ -7,6 +7,9 @@
 #include "engine/web_engine.h"
 
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace {
@@ -26,19 +29,17 @@ bool isZoomKey(const QKeyEvent *key)
 bool isEscape(const QKeyEvent *key) { return key->key() == Qt::Key_Escape && modifiers(key) == Qt::NoModifier; }
 } // namespace
 
-ReadingView::ReadingView(WebEngine *engine, QWidget *parent) : QTextBrowser(parent), m_engine(engine)
+ReadingView::ReadingView(WebEngine *engine, QWidget *parent) : QTextEdit(parent), m_engine(engine)
 {
     setObjectName(QStringLiteral("readingView"));
     setAccessibleName(QStringLiteral("Reading view"));
-    setOpenLinks(false);
-    setOpenExternalLinks(false);
+    // A read-only text, not a browser's text view: the toolkit gives screen readers the one as
+    // a text they read by line and the other as a label.
+    setReadOnly(true);
     setUndoRedoEnabled(false);
-    // The caret shows and moves as in a document, beside the links a browser view offers.
-    setTextInteractionFlags(Qt::TextBrowserInteraction | Qt::TextSelectableByKeyboard);
-    document()->setDocumentMargin(12);
+    setTextInteractionFlags(Qt::TextSelectableByKeyboard | Qt::TextSelectableByMouse);
     m_fontSize = font().pointSizeF();
     QWidget::hide();
-    connect(this, &QTextBrowser::anchorClicked, this, [this](const QUrl &url) { Q_EMIT linkChosen(url.toString()); });
     connect(engine, &WebEngine::DownloadComplete, this, [this] {
         if (m_open) {
             m_announce = true;
@@ -100,7 +101,17 @@ void ReadingView::read()
 
 void ReadingView::showText(const QString &json)
 {
-    const QString title = ReadingText::build(json, document());
+    // Built apart and put in at once: built in place, every line would reach a screen reader
+    // as an edit of the view, and the view's name then went unsaid as it took the keyboard.
+    auto *text = new QTextDocument(this);
+    text->setDefaultFont(font());
+    text->setDocumentMargin(12);
+    const QString title = ReadingText::build(json, text);
+    QTextDocument *old = document();
+    const bool ours = old->parent() == this; // the edit's first one goes with setDocument
+    setDocument(text);
+    if (ours)
+        old->deleteLater();
     setAccessibleName(title.isEmpty() ? QStringLiteral("Reading view") : QStringLiteral("Reading view: ") + title);
     moveTo(0);
     m_current = true;
@@ -147,7 +158,7 @@ bool ReadingView::event(QEvent *event)
             return true;
         }
     }
-    return QTextBrowser::event(event);
+    return QTextEdit::event(event);
 }
 
 void ReadingView::keyPressEvent(QKeyEvent *event)
@@ -162,18 +173,8 @@ void ReadingView::keyPressEvent(QKeyEvent *event)
             return zoomTo(1.0);
         return zoomTo(key == Qt::Key_Minus ? BrowserKeys::zoomedOut(m_zoom) : BrowserKeys::zoomedIn(m_zoom));
     }
-    if (plainOrShift && (key == Qt::Key_H || key == Qt::Key_K)) {
-        const bool forward = mods == Qt::NoModifier;
-        const int from = textCursor().position();
-        const int to = key == Qt::Key_H ? ReadingText::nextHeading(document(), from, forward)
-                                        : ReadingText::nextLink(document(), from, forward);
-        if (to >= 0)
-            moveTo(to);
-        else
-            PageFocus::announce(this, key == Qt::Key_H ? QStringLiteral("No more headings")
-                                                       : QStringLiteral("No more links"));
-        return;
-    }
+    if (plainOrShift && (key == Qt::Key_H || key == Qt::Key_K))
+        return moveBy(key, mods == Qt::NoModifier);
     if ((key == Qt::Key_Return || key == Qt::Key_Enter) && mods == Qt::NoModifier) {
         const QTextCursor cursor = textCursor();
         const QString address = ReadingText::linkAt(document(), cursor.hasSelection() ? cursor.selectionStart()
@@ -183,7 +184,51 @@ void ReadingView::keyPressEvent(QKeyEvent *event)
             return;
         }
     }
-    QTextBrowser::keyPressEvent(event);
+    QTextEdit::keyPressEvent(event);
+}
+
+// The caret moves to the heading or the link, and its words are said: screen readers read a
+// caret moved by a key they do not know as a move within the line, or not at all.
+void ReadingView::moveBy(int key, bool forward)
+{
+    const bool heading = key == Qt::Key_H;
+    const int from = textCursor().position();
+    const int to = heading ? ReadingText::nextHeading(document(), from, forward)
+                           : ReadingText::nextLink(document(), from, forward);
+    if (to < 0) {
+        PageFocus::announce(this, heading ? QStringLiteral("No more headings") : QStringLiteral("No more links"));
+        return;
+    }
+    moveTo(to);
+    const QTextBlock block = document()->findBlock(to);
+    if (heading)
+        return PageFocus::announce(this, block.text());
+    const int end = ReadingText::linkEnd(document(), to);
+    PageFocus::announce(this, block.text().mid(to - block.position(), end - to) + QStringLiteral(", link"));
+}
+
+void ReadingView::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QString address = anchorAt(event->position().toPoint());
+    QTextEdit::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton && !address.isEmpty() && !textCursor().hasSelection())
+        Q_EMIT linkChosen(address);
+}
+
+// Tab and Shift+Tab go through the links, each selected; past the last, on to the next control.
+bool ReadingView::focusNextPrevChild(bool next)
+{
+    const QTextCursor cursor = textCursor();
+    const int from = next ? cursor.selectionEnd() - 1 : cursor.selectionStart();
+    const int to = ReadingText::nextLink(document(), qMax(from, next ? -1 : 0), next);
+    if (to < 0)
+        return QTextEdit::focusNextPrevChild(next);
+    QTextCursor link(document());
+    link.setPosition(to);
+    link.setPosition(ReadingText::linkEnd(document(), to), QTextCursor::KeepAnchor);
+    setTextCursor(link);
+    ensureCursorVisible();
+    return true;
 }
 
 bool ReadingView::eventFilter(QObject *watched, QEvent *event)
@@ -191,5 +236,5 @@ bool ReadingView::eventFilter(QObject *watched, QEvent *event)
     // The window lays the page area out when it resizes; the view takes its place after that.
     if (m_open && watched == parentWidget() && event->type() == QEvent::Resize)
         QMetaObject::invokeMethod(this, &ReadingView::followPage, Qt::QueuedConnection);
-    return QTextBrowser::eventFilter(watched, event);
+    return QTextEdit::eventFilter(watched, event);
 }

@@ -6,11 +6,11 @@
 // It follows the page: each page that finishes loading while it is open is read again. It
 // loads nothing itself and runs none of the page's scripts.
 
-#include <QTextBrowser>
+#include <QTextEdit>
 
 class WebEngine;
 
-class ReadingView : public QTextBrowser {
+class ReadingView : public QTextEdit {
     Q_OBJECT
 public:
     // Over the engine's page area, hidden until opened.
@@ -33,6 +33,8 @@ Q_SIGNALS:
 protected:
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -40,6 +42,7 @@ private:
     void showText(const QString &json);
     void reveal();
     void moveTo(int position);
+    void moveBy(int key, bool forward);
     void zoomTo(double factor);
     void followPage();
 
