@@ -95,7 +95,7 @@ private Q_SLOTS:
                           "<img src='/whale.png' alt='A blue whale'><div style='display:none'>Hidden one</div>"
                           "<p hidden>Hidden two</p><p aria-hidden='true'>Hidden three <a href='/b'>x</a></p>"
                           "<form><label for=n>Your name</label> <input id=n value='Ada'>"
-                          "<label><input type=checkbox checked> Send news</label></form>"
+                          "<label><input type=checkbox checked> Send news</label><button>Send</button></form>"
                           "<iframe src='/frame'></iframe><p>&lt;b&gt;Plain&lt;/b&gt; at the end</p>"
                           "<script>JSON.stringify = () => '{\"blocks\":[]}'; getComputedStyle = null;</script>"));
         server.route("/frame", "text/html", page("Frame", "<p>Framed words</p>"));
@@ -275,7 +275,7 @@ private Q_SLOTS:
                                    QStringLiteral("Whale | Length"), QStringLiteral("Blue | 30 m"),
                                    QStringLiteral("Image: A blue whale"),
                                    QStringLiteral("Your name: text field, Ada"),
-                                   QStringLiteral("Send news: check box, checked"),
+                                   QStringLiteral("Send news: check box, checked"), QStringLiteral("Send: button"),
                                    QStringLiteral("Framed words"), QStringLiteral("<b>Plain</b> at the end")};
         QCOMPARE(view->toPlainText().split(QLatin1Char('\n')), expected);
         QCOMPARE(server.requests().size(), requests); // nothing fetched for the view

@@ -54,7 +54,7 @@ const char source[] = R"JS((() => {
       role = el.multiple || el.size > 1 ? 'list box' : 'combo box';
       value = Array.from(el.selectedOptions, (o) => o.text).join(', ');
     } else if (tag === 'BUTTON') {
-      role = 'button'; label = label || plain(el); value = '';
+      role = 'button'; label = label || Array.from(el.childNodes, plain).join(''); value = '';
     } else if (type === 'checkbox' || type === 'radio') {
       role = type === 'checkbox' ? 'check box' : 'radio button';
       value = el.checked ? 'checked' : 'not checked';
