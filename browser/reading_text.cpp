@@ -42,6 +42,19 @@ QList<Piece> pieces(const QJsonArray &runs)
         if (!piece.text.isEmpty())
             out.append(piece);
     }
+    // A blank at a link's edge belongs to the words around it, not under the link's underline.
+    for (int i = 0; i + 1 < out.size(); ++i) {
+        Piece &left = out[i], &right = out[i + 1];
+        if (left.href == right.href)
+            continue;
+        if (!left.href.isEmpty() && left.text.endsWith(QLatin1Char(' ')) && left.text.size() > 1) {
+            left.text.chop(1);
+            right.text.prepend(QLatin1Char(' '));
+        } else if (!right.href.isEmpty() && right.text.startsWith(QLatin1Char(' ')) && right.text.size() > 1) {
+            right.text.remove(0, 1);
+            left.text.append(QLatin1Char(' '));
+        }
+    }
     while (!out.isEmpty() && out.last().text.endsWith(QLatin1Char(' '))) {
         out.last().text.chop(1);
         if (out.last().text.isEmpty())

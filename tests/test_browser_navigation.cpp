@@ -333,6 +333,43 @@ private Q_SLOTS:
         QVERIFY(m_uncaught.isEmpty());
     }
 
+    // Runs as a page splits them: blanks collapse, a link in two runs (words and an image) is one
+    // link; Tab selects the links in turn, K and Enter follow one, the zoom keys are the view's.
+    void readingViewLinksTabKAndEnter()
+    {
+        engine->pageText = QStringLiteral(
+            "{\"title\": \"L\", \"cut\": true, \"blocks\": ["
+            "{\"kind\": \"heading\", \"level\": 9, \"runs\": [{\"text\": \"  Top \\n\"}]},"
+            "{\"kind\": \"text\", \"runs\": [{\"text\": \" See  \"}, {\"text\": \"one \", \"href\": \"http://x/1\"},"
+            "{\"text\": \"logo\", \"image\": true, \"href\": \"http://x/1\"}, {\"text\": \" or \"},"
+            "{\"text\": \"two\", \"href\": \"http://x/2\"}]}]}");
+        activate(window);
+        callsOf(Qt::CTRL | Qt::ALT | Qt::Key_R);
+        ReadingView *view = window->readingView();
+        QTRY_VERIFY(view && view->hasFocus());
+        QCOMPARE(view->toPlainText(), QStringLiteral("Heading 6: Top\nSee one Image: logo or two\n"
+                                                     "(The page goes on; the reading view shows its beginning.)"));
+        QTest::keyClick(view, Qt::Key_Tab);
+        QCOMPARE(view->textCursor().selectedText(), QStringLiteral("one Image: logo"));
+        QTest::keyClick(view, Qt::Key_Tab);
+        QCOMPARE(view->textCursor().selectedText(), QStringLiteral("two"));
+        QTest::keyClick(view, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(view->textCursor().selectedText(), QStringLiteral("one Image: logo"));
+        QTest::keyClick(view, Qt::Key_K); // from the link's start to the next one
+        QCOMPARE(view->textCursor().position(), int(view->toPlainText().indexOf(QLatin1String("two"))));
+        QTest::keyClick(view, Qt::Key_K); // none further: the caret stays
+        QCOMPARE(view->textCursor().position(), int(view->toPlainText().indexOf(QLatin1String("two"))));
+        engine->calls.clear();
+        QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier);
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(engine->calls, QStringList{QStringLiteral("Navigate(http://x/2)")});
+        QVERIFY(window->toolbarButton(1)->isEnabled() && window->toolbarButton(4)->isEnabled());
+        QTest::keyClick(view, Qt::Key_H, Qt::ShiftModifier);
+        QCOMPARE(view->textCursor().position(), 0);
+        QTest::keyClick(view, Qt::Key_Return); // not on a link: nothing loads
+        QCOMPARE(engine->calls.size(), 1);
+    }
+
     void zoomKeysZoomOnlyTheirWindow()
     {
         QScopedPointer<Browser> other(new Browser);
