@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSet>
 #include <QWidget>
 #include <QWindow>
 
@@ -44,18 +45,10 @@ QObjectList windowsOnScreen()
 
 class ApplicationAccessible : public QAccessibleApplication {
 public:
-    // Orca chooses how to read a program by its name on the accessibility bus (a script per
-    // program and toolkit). The page is Chromium's accessibility tree, passed on by Qt without
-    // the attributes that would tell Orca so. Under a web engine's name Orca reads it with its
-    // web script: browse mode, line by line, links and fields. Its Chromium script would ignore
-    // the page, which Qt gives no address (no AT-SPI Document interface); the Gecko one reads
-    // it. The windows keep the browser's own titles.
-    QString text(QAccessible::Text t) const override
-    {
-        if (t == QAccessible::Name)
-            return QStringLiteral("Gecko");
-        return QAccessibleApplication::text(t);
-    }
+    // The program goes by the toolkit's own name, so Orca reads it with its script for the
+    // toolkit. Under a web engine's name ("Gecko") Orca took its web script, which read the page
+    // with the arrows on Orca 43 but reads no say-all of text outside a web document: the
+    // reading view, which gives every release the arrows, say-all, headings and links.
     int childCount() const override { return int(windowsOnScreen().size()); }
 
     int indexOfChild(const QAccessibleInterface *child) const override
@@ -86,12 +79,16 @@ bool caretOutsideActiveWindow(QAccessibleEvent *event)
 // Orca 43 keeps the states it reads along with an event. Read from a widget not yet shown, they
 // lack "visible", which Qt never sends once the widget shows (only "showing"), and flat review
 // then skipped the widget and all inside it: the toolbar, the address row, the page. A hidden
-// widget's name or state tells no one anything; it is read as it shows.
+// widget's name, state, text or caret tells no one anything; it is read as it shows (a caret
+// moved in the reading view as it is filled, before it shows, made Orca take the view for
+// focused already, and its name went unsaid as it took the keyboard).
 bool aboutHiddenWidget(QAccessibleEvent *event)
 {
-    const QAccessible::Event type = event->type();
-    if (type != QAccessible::NameChanged && type != QAccessible::DescriptionChanged
-        && type != QAccessible::StateChanged)
+    static const QSet<QAccessible::Event> kinds{
+        QAccessible::NameChanged,     QAccessible::DescriptionChanged, QAccessible::StateChanged,
+        QAccessible::TextCaretMoved,  QAccessible::TextInserted,       QAccessible::TextRemoved,
+        QAccessible::TextUpdated,     QAccessible::TextSelectionChanged};
+    if (!kinds.contains(event->type()))
         return false;
     const auto *widget = qobject_cast<const QWidget *>(event->object());
     return widget && !widget->isVisible();

@@ -4,6 +4,7 @@
 #include "browser/browser_window.h"
 
 #include "browser/page_focus.h"
+#include "browser/reading_view.h"
 #include "browser/status_bar.h"
 #include "common/connect_guarded.h"
 #include "banner/banner_player.h"
@@ -48,7 +49,11 @@ void Browser::WebBrowser1_DownloadComplete()
     // A page that came from the address box gets the keyboard, so a screen reader announces
     // it by its title and reads on; a user already elsewhere keeps the focus.
     QWidget *focused = focusWidget();
-    if (std::exchange(m_pageTakesFocus, false) && (focusInAddressBox() || focused == Go))
+    if (!std::exchange(m_pageTakesFocus, false) || !(focusInAddressBox() || focused == Go))
+        return;
+    if (m_reading && m_reading->isOpen())
+        m_reading->setFocus(Qt::OtherFocusReason); // it says the new page as it reads it
+    else
         PageFocus::give(WebBrowser1->control());
 }
 

@@ -131,6 +131,7 @@ void install(Browser *w)
     addKeys(w, "keyFullScreen", {Qt::Key_F11}, [w] { toggleFullScreen(w); });
     addKeys(w, "keySource", {Qt::CTRL | Qt::Key_U}, [w] { viewSource(w); });
     addKeys(w, "keyDownloads", {Qt::CTRL | Qt::Key_J}, [w] { DownloadsWindow::showFor(w); });
+    addKeys(w, "keyReadingView", {Qt::CTRL | Qt::ALT | Qt::Key_R}, [w] { w->toggleReadingView(); });
     // Ctrl+Shift+F12 stays File > Exit.
     addKeys(w, "keyDeveloperTools", {Qt::Key_F12, Qt::CTRL | Qt::SHIFT | Qt::Key_I},
             [w] { w->WebBrowser1->showDeveloperTools(); });

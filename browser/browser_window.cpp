@@ -3,6 +3,7 @@
 #include "browser/browser_keys.h"
 #include "browser/browser_windows.h"
 #include "browser/page_focus.h"
+#include "browser/reading_view.h"
 #include "browser/status_bar.h"
 #include "common/connect_guarded.h"
 #include "banner/banner_player.h"
@@ -141,6 +142,23 @@ void Browser::buildControls()
     client->installEventFilter(this);
     ComboURL->installEventFilter(this);
     ComboURL->lineEdit()->installEventFilter(this);
+}
+
+void Browser::toggleReadingView()
+{
+    if (!m_reading) {
+        m_reading = new ReadingView(WebBrowser1, client);
+        // A link followed from the view loads in the page, which the view then reads.
+        connect(m_reading, &ReadingView::linkChosen, this, [this](const QString &address) {
+            resumeNext([&] { WebBrowser1->Navigate(address); });
+            resumeNext([&] { toolbarButton(1)->setEnabled(true); });
+            resumeNext([&] { toolbarButton(4)->setEnabled(true); });
+        });
+    }
+    if (m_reading->isOpen())
+        m_reading->closeView();
+    else
+        m_reading->openView();
 }
 
 void Browser::ensureLoaded()

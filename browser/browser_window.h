@@ -15,6 +15,7 @@ class QPushButton;
 class QToolBar;
 class QToolButton;
 class BannerPlayer;
+class ReadingView;
 class StatusBar;
 class WebEngine;
 
@@ -54,6 +55,10 @@ public:
     QAction *Cut = nullptr, *Copy = nullptr, *Paste = nullptr, *selectall = nullptr, *Find = nullptr;
     QAction *Stopbrw = nullptr, *Refreshbrw = nullptr;
     QAction *atf = nullptr, *ioptions = nullptr, *Aboutus = nullptr;
+
+    // The page's text in the page area (Ctrl+Alt+R), or the page again; made on first use.
+    void toggleReadingView();
+    ReadingView *readingView() const { return m_reading; }
 
     int goLeft() const { return m_goLeft; }
     // Where the design places the page area, in pixels of the client area.
@@ -116,6 +121,7 @@ private:
     bool m_closing = false; // closed: deleted once no dialog runs
     int m_goLeft = 0; // left edge last computed for Go, in twips
     QList<QToolButton *> m_buttons;
+    ReadingView *m_reading = nullptr;
     // The Go command started the load and the address box has not been edited since: once
     // the page is in, the keyboard goes to it, as in other browsers.
     bool m_pageTakesFocus = false;

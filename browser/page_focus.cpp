@@ -43,7 +43,15 @@ private:
 };
 #endif
 
-void announce(QWidget *page, const QString &text)
+// The first title said in a run also says how to reach the reading view.
+QString readingViewHint()
+{
+    static bool told = false;
+    return std::exchange(told, true) ? QString() : QStringLiteral(", Ctrl+Alt+R: reading view");
+}
+} // namespace
+
+void PageFocus::announce(QWidget *page, const QString &text)
 {
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
     QAccessibleAnnouncementEvent event(page, text);
@@ -59,6 +67,7 @@ void announce(QWidget *page, const QString &text)
 #endif
 }
 
+namespace {
 // The document, once it holds the focus; the engine moves it there asynchronously. Newer
 // engines first show a stand-in document that is gone within milliseconds, and a focus event
 // for it leaves the reader on the address box: the document must still be there a moment later.
@@ -71,7 +80,7 @@ void announceWhenFocused(const QPointer<QWidget> &page, int triesLeft, QAccessib
     if (id && id == seen) {
         QAccessibleEvent event(doc, QAccessible::Focus);
         QAccessible::updateAccessibility(&event);
-        announce(page, page->accessibleName());
+        PageFocus::announce(page, page->accessibleName() + readingViewHint());
         return;
     }
     if (triesLeft > 0)

@@ -3,6 +3,7 @@
 // document some time after the view takes the focus and does not always say so on the
 // accessibility bus; the page is announced here once its document holds the focus.
 
+class QString;
 class QWidget;
 
 namespace PageFocus {
@@ -11,4 +12,6 @@ void give(QWidget *page);
 // its focus on the first link or field but tells the accessibility bus its document has it;
 // the element that holds the focus is announced instead.
 void watch(QWidget *page);
+// Says text to a screen reader, as the page's title is said once the page has the keyboard.
+void announce(QWidget *widget, const QString &text);
 } // namespace PageFocus

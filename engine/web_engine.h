@@ -68,6 +68,14 @@ public:
     // when already open. They close with the page.
     virtual void showDeveloperTools() = 0;
 
+    // The page's text and structure for a reading view, read in a script world of the engine's
+    // own (no page script sees it, nothing is fetched), same-origin frames included: JSON,
+    // {"title": text, "blocks": [{"kind": "heading" | "text" | "item" | "row" | "field", ...}]}
+    // as engine/qtwebengine/page/page_reading.cpp writes it; empty when the page cannot be read.
+    // The handler runs later, and only while context lives.
+    using PageTextHandler = std::function<void(const QString &json)>;
+    virtual void readPageText(QObject *context, PageTextHandler handler) = 0;
+
     // Size of the page area in twips; a negative value is refused.
     virtual void setWidth(int twips);
     virtual void setHeight(int twips);

@@ -153,8 +153,8 @@ def application():
     import pyatspi
     desktop = pyatspi.Registry.getDesktop(0)
     for app in children(desktop):
-        # Orca picks its web script by the program's name on the bus.
-        if app.name == "Gecko" and browser_window(app) is not None:
+        # The program on the bus: the one with a browser window.
+        if browser_window(app) is not None:
             return app
     return None
 

@@ -4,6 +4,7 @@
 #include "browser/address_history.h"
 #include "browser/browser_keys.h"
 #include "browser/browser_window.h"
+#include "browser/reading_view.h"
 #include "browser/status_bar.h"
 #include "banner/banner_player.h"
 #include "common/failure.h"
@@ -301,6 +302,74 @@ private Q_SLOTS:
         callsOf(Qt::CTRL | Qt::Key_W); // as the close box
         QTRY_VERIFY(!closing);
         window = nullptr;
+    }
+
+    // The page's words are text, never markup, whatever they hold; Esc and Ctrl+Alt+R go back.
+    void readingViewShowsThePageAsPlainTextAndEscReturns()
+    {
+        engine->pageText = QStringLiteral(
+            "{\"title\": \"<i>T</i>\", \"blocks\": ["
+            "{\"kind\": \"text\", \"runs\": [{\"text\": \"<b>bold?</b> &amp; <img src=http://127.0.0.1:1/x>\"}]},"
+            "{\"kind\": \"field\", \"label\": \"Name\", \"role\": \"text field\", \"value\": \"<u>Ada</u>\"}]}");
+        activate(window);
+        callsOf(Qt::CTRL | Qt::ALT | Qt::Key_R);
+        ReadingView *view = window->readingView();
+        QTRY_VERIFY(view && view->isVisible() && view->hasFocus());
+        QCOMPARE(view->toPlainText(), QStringLiteral("<b>bold?</b> &amp; <img src=http://127.0.0.1:1/x>\n"
+                                                     "Name: text field, <u>Ada</u>"));
+        QCOMPARE(view->accessibleName(), QStringLiteral("Reading view: <i>T</i>"));
+        QCOMPARE(engine->calls, QStringList{QStringLiteral("ReadPageText")});
+        engine->calls.clear();
+        QTest::keyClick(view, Qt::Key_Escape);
+        QVERIFY(!view->isVisible() && window->WebBrowser1->control()->isVisible());
+        QVERIFY(engine->calls.isEmpty()); // not Stop
+
+        // A page the engine cannot read says so; a new page while the view is closed is not read.
+        engine->pageText = QStringLiteral("{\"blocks\": [");
+        Q_EMIT engine->DownloadComplete();
+        QVERIFY(engine->calls.filter(QStringLiteral("ReadPageText")).isEmpty());
+        callsOf(Qt::CTRL | Qt::ALT | Qt::Key_R);
+        QTRY_COMPARE(view->toPlainText(), QStringLiteral("This page's text cannot be read."));
+        QTest::keyClick(view, Qt::Key_R, Qt::ControlModifier | Qt::AltModifier);
+        QVERIFY(!view->isVisible());
+        QVERIFY(m_uncaught.isEmpty());
+    }
+
+    // Runs as a page splits them: blanks collapse, a link in two runs (words and an image) is one
+    // link; Tab selects the links in turn, K and Enter follow one, the zoom keys are the view's.
+    void readingViewLinksTabKAndEnter()
+    {
+        engine->pageText = QStringLiteral(
+            "{\"title\": \"L\", \"cut\": true, \"blocks\": ["
+            "{\"kind\": \"heading\", \"level\": 9, \"runs\": [{\"text\": \"  Top \\n\"}]},"
+            "{\"kind\": \"text\", \"runs\": [{\"text\": \" See  \"}, {\"text\": \"one \", \"href\": \"http://x/1\"},"
+            "{\"text\": \"logo\", \"image\": true, \"href\": \"http://x/1\"}, {\"text\": \" or \"},"
+            "{\"text\": \"two\", \"href\": \"http://x/2\"}]}]}");
+        activate(window);
+        callsOf(Qt::CTRL | Qt::ALT | Qt::Key_R);
+        ReadingView *view = window->readingView();
+        QTRY_VERIFY(view && view->hasFocus());
+        QCOMPARE(view->toPlainText(), QStringLiteral("Heading 6: Top\nSee one Image: logo or two\n"
+                                                     "(The page goes on; the reading view shows its beginning.)"));
+        QTest::keyClick(view, Qt::Key_Tab);
+        QCOMPARE(view->textCursor().selectedText(), QStringLiteral("one Image: logo"));
+        QTest::keyClick(view, Qt::Key_Tab);
+        QCOMPARE(view->textCursor().selectedText(), QStringLiteral("two"));
+        QTest::keyClick(view, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(view->textCursor().selectedText(), QStringLiteral("one Image: logo"));
+        QTest::keyClick(view, Qt::Key_K); // from the link's start to the next one
+        QCOMPARE(view->textCursor().position(), int(view->toPlainText().indexOf(QLatin1String("two"))));
+        QTest::keyClick(view, Qt::Key_K); // none further: the caret stays
+        QCOMPARE(view->textCursor().position(), int(view->toPlainText().indexOf(QLatin1String("two"))));
+        engine->calls.clear();
+        QTest::keyClick(view, Qt::Key_Minus, Qt::ControlModifier);
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(engine->calls, QStringList{QStringLiteral("Navigate(http://x/2)")});
+        QVERIFY(window->toolbarButton(1)->isEnabled() && window->toolbarButton(4)->isEnabled());
+        QTest::keyClick(view, Qt::Key_H, Qt::ShiftModifier);
+        QCOMPARE(view->textCursor().position(), 0);
+        QTest::keyClick(view, Qt::Key_Return); // not on a link: nothing loads
+        QCOMPARE(engine->calls.size(), 1);
     }
 
     void zoomKeysZoomOnlyTheirWindow()

@@ -1,9 +1,10 @@
 // Browsing with the real engine: the home page, typed addresses, redirects, failures,
-// history, new windows only in answer to a click, and finding on the page.
+// history, new windows only in answer to a click, finding on the page, and its reading view.
 
 #include "app/accessible_windows.h"
 #include "app/warm_start.h"
 #include "browser/browser_window.h"
+#include "browser/reading_view.h"
 #include "browser/status_bar.h"
 #include "banner/banner_player.h"
 #include "common/failure.h"
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTextBlock>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QWebEngineFindTextResult>
@@ -82,6 +84,21 @@ private Q_SLOTS:
         server.route("/needles", "text/html",
                      page("Needles", "<div style='height:3000px'>hay</div><p style='font-size:40px'>needle one</p>"
                                      "<p style='font-size:40px'>Needle two</p><p style='font-size:40px'>nEEDLE three</p>"));
+        // The page's own scripts try to spoil what others read of it; the reading view's world
+        // is not theirs.
+        server.route("/article", "text/html",
+                     page("Whale Watch",
+                          "<h1>Whales today</h1><p>Three whales  were seen\n near the <b>harbour</b>.</p>"
+                          "<h2>Where to look</h2><ul><li><a href='/b'>Page B</a></li><li><a href='/a'>Page A</a>"
+                          "</li><li><a href='/a'><img src='/none.png' alt=''></a></li></ul>"
+                          "<table><tr><th>Whale</th><th>Length</th></tr><tr><td>Blue</td><td>30 m</td></tr></table>"
+                          "<img src='/whale.png' alt='A blue whale'><div style='display:none'>Hidden one</div>"
+                          "<p hidden>Hidden two</p><p aria-hidden='true'>Hidden three <a href='/b'>x</a></p>"
+                          "<form><label for=n>Your name</label> <input id=n value='Ada'>"
+                          "<label><input type=checkbox checked> Send news</label><button>Send</button></form>"
+                          "<iframe src='/frame'></iframe><p>&lt;b&gt;Plain&lt;/b&gt; at the end</p>"
+                          "<script>JSON.stringify = () => '{\"blocks\":[]}'; getComputedStyle = null;</script>"));
+        server.route("/frame", "text/html", page("Frame", "<p>Framed words</p>"));
         server.route("/popup", "text/html",
                      page("Popup", "<script>for (let i = 0; i < 20; ++i) window.open('/b');</script>"));
     }
@@ -232,6 +249,74 @@ private Q_SLOTS:
         QTest::qWait(300);
         QVERIFY(!marked(window));
         delete find;
+    }
+
+    void readingViewShowsThePageAsTextAndFollowsIt()
+    {
+        typeAndEnter(server.url("/article").toString());
+        QTRY_COMPARE(window->windowTitle(), QStringLiteral("Whale Watch") + suffix);
+        QTRY_VERIFY(server.requests().contains(QStringLiteral("/frame")));
+        QTest::qWait(300); // the frame's words in place
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        const int requests = int(server.requests().size());
+        QTest::keyClick(window, Qt::Key_R, Qt::ControlModifier | Qt::AltModifier);
+        ReadingView *view = window->readingView();
+        QVERIFY(view);
+        QTRY_VERIFY(view->isCurrent() && view->hasFocus());
+        QVERIFY(view->isVisible() && !window->WebBrowser1->control()->isVisible());
+        QCOMPARE(view->geometry(), window->WebBrowser1->control()->geometry());
+        QCOMPARE(view->accessibleName(), QStringLiteral("Reading view: Whale Watch"));
+        const QString a = server.url("/a").toString();
+        const QStringList expected{QStringLiteral("Heading 1: Whales today"),
+                                   QStringLiteral("Three whales were seen near the harbour."),
+                                   QStringLiteral("Heading 2: Where to look"),
+                                   QStringLiteral("• Page B"), QStringLiteral("• Page A"), QStringLiteral("• ") + a,
+                                   QStringLiteral("Whale | Length"), QStringLiteral("Blue | 30 m"),
+                                   QStringLiteral("Image: A blue whale"),
+                                   QStringLiteral("Your name: text field, Ada"),
+                                   QStringLiteral("Send news: check box, checked"), QStringLiteral("Send: button"),
+                                   QStringLiteral("Framed words"), QStringLiteral("<b>Plain</b> at the end")};
+        QCOMPARE(view->toPlainText().split(QLatin1Char('\n')), expected);
+        QCOMPARE(server.requests().size(), requests); // nothing fetched for the view
+
+        const auto line = [view] { return view->textCursor().block().text(); };
+        QCOMPARE(view->textCursor().position(), 0);
+        QTest::keyClick(view, Qt::Key_H);
+        QCOMPARE(line(), expected[2]);
+        QTest::keyClick(view, Qt::Key_H); // no heading further on: the caret stays
+        QCOMPARE(line(), expected[2]);
+        QTest::keyClick(view, Qt::Key_H, Qt::ShiftModifier);
+        QCOMPARE(line(), expected[0]);
+        QTest::keyClick(view, Qt::Key_K);
+        QCOMPARE(line(), expected[3]);
+        QTest::keyClick(view, Qt::Key_K);
+        QTest::keyClick(view, Qt::Key_K);
+        QCOMPARE(line(), expected[5]);
+        QTest::keyClick(view, Qt::Key_K, Qt::ShiftModifier);
+        QCOMPARE(line(), expected[4]);
+        QTest::keyClick(view, Qt::Key_Down);
+        QCOMPARE(line(), expected[5]);
+
+        const double size = view->font().pointSizeF();
+        QTest::keyClick(view, Qt::Key_Equal, Qt::ControlModifier);
+        QVERIFY(view->font().pointSizeF() > size);
+        QCOMPARE(window->WebBrowser1->zoomFactor(), 1.0); // the page keeps its own
+
+        // Enter on a link loads it in the page; the view reads the new page.
+        QTest::keyClick(view, Qt::Key_K, Qt::ShiftModifier);
+        QSignalSpy done(window->WebBrowser1, &WebEngine::DownloadComplete);
+        QTest::keyClick(view, Qt::Key_Return);
+        QVERIFY(done.wait(10000));
+        QCOMPARE(window->WebBrowser1->LocationURL(), a);
+        QTRY_COMPARE(view->accessibleName(), QStringLiteral("Reading view: Page A"));
+        QTRY_VERIFY(view->isCurrent());
+        QVERIFY(view->isVisible());
+
+        // Esc is the view's own, not Stop: back to the page, with the keyboard.
+        QTest::keyClick(view, Qt::Key_Escape);
+        QVERIFY(!view->isVisible() && window->WebBrowser1->control()->isVisible());
+        QTRY_VERIFY(window->WebBrowser1->control()->hasFocus() || pageWidget()->hasFocus());
     }
 
     void scriptedPopupsWithoutAClickOpenNothing()

@@ -10,6 +10,7 @@
 #include "engine/qtwebengine/page/page_commands.h"
 #include "engine/qtwebengine/page/page_find.h"
 #include "engine/qtwebengine/page/page_menu.h"
+#include "engine/qtwebengine/page/page_reading.h"
 #include "engine/qtwebengine/page/shown_document.h"
 #include "engine/qtwebengine/questions/page_questions.h"
 #include "engine/qtwebengine/questions/protocol_handlers.h"
@@ -249,6 +250,11 @@ void QtWebEngine::showDeveloperTools()
     if (!m_developerTools)
         m_developerTools = new DeveloperTools(m_page);
     m_developerTools->bringForward();
+}
+
+void QtWebEngine::readPageText(QObject *context, PageTextHandler handler)
+{
+    PageReading::read(m_page, context, std::move(handler));
 }
 
 void QtWebEngine::inspectElement()

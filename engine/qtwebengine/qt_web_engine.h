@@ -47,6 +47,7 @@ public:
     void findNextOnPage(const QString &text) override;
     void clearFindOnPage() override;
     void showDeveloperTools() override;
+    void readPageText(QObject *context, PageTextHandler handler) override;
     // The developer tools, opened on the element under the page's last context menu.
     void inspectElement();
 

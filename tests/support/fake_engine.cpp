@@ -2,6 +2,8 @@
 
 #include "common/failure.h"
 
+#include <QTimer>
+
 FakeEngine::FakeEngine(QWidget *parent) : m_control(new QWidget(parent))
 {
     setParent(m_control);
@@ -100,3 +102,9 @@ void FakeEngine::setHeight(int twips)
 }
 
 void FakeEngine::showDeveloperTools() { record(QStringLiteral("DeveloperTools"), QStringLiteral("DeveloperTools")); }
+
+void FakeEngine::readPageText(QObject *context, PageTextHandler handler)
+{
+    record(QStringLiteral("ReadPageText"), QStringLiteral("ReadPageText"));
+    QTimer::singleShot(0, context, [handler = std::move(handler), text = pageText] { handler(text); });
+}

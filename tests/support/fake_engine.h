@@ -34,6 +34,8 @@ public:
     void findNextOnPage(const QString &text) override;
     void clearFindOnPage() override;
     void showDeveloperTools() override;
+    // Answers with pageText, later, as the engine does.
+    void readPageText(QObject *context, PageTextHandler handler) override;
     void setWidth(int twips) override;
     void setHeight(int twips) override;
 
@@ -45,6 +47,7 @@ public:
     // Members named here throw PlatformError ("Navigate", "LocationURL", "ExecWB", ...).
     QSet<QString> failing;
     QString location;
+    QString pageText;
     bool busy = false;
 
     // The engine of every fake made while a test runs, newest last.
