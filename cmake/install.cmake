@@ -74,6 +74,8 @@ foreach(size 48 64 128 256)
 endforeach()
 
 install(FILES README.md packaging/debian/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The user guide the README leads to, beside it so that its links hold.
+install(DIRECTORY docs DESTINATION ${CMAKE_INSTALL_DOCDIR} FILES_MATCHING PATTERN "*.md")
 # A native package's changelog, compressed as Debian's tools do (no name or time stamp in it).
 quillon_manual_gzip(${CMAKE_CURRENT_SOURCE_DIR}/packaging/debian/changelog ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz)
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})

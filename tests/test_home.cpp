@@ -1,6 +1,6 @@
 // A run keeps nothing in the user's home: browsing over http and https, saving a page through
 // the toolkit's file dialog and opening it with the open-file dialog leave the home folder
-// holding only what the README lists (the engine's certificate store). The run is this test
+// holding only what the user guide lists (the engine's certificate store). The run is this test
 // program started again with an empty home.
 
 #include "browser/browser_window.h"

@@ -1,6 +1,6 @@
 // What `cmake --install` and CPack deliver: the programs side by side, a desktop entry and
 // AppStream data that Debian's validators accept, the icon at its theme sizes, manual pages
-// that say what --help and the README say, and a .deb that lintian accepts, whose
+// that say what --help and the user guide say, and a .deb that lintian accepts, whose
 // dependencies were found from the programs' libraries and whose scripts offer the browser
 // for x-www-browser. (tools/check_package.sh goes further: it installs the .deb on a fresh
 // Debian root, opens a page there through sensible-browser, then removes and purges it.)
@@ -67,10 +67,11 @@ QStringList helpOptions(const QString &help)
     return options;
 }
 
-// The text of a README section: from its heading to the next heading of any level.
-QString readmeSection(const QString &heading)
+// The text of a section of the user guide's page on using the browser: from its heading to the
+// next heading of any level.
+QString guideSection(const QString &heading)
 {
-    QFile file(QStringLiteral(QUILLON_SOURCE_DIR "/README.md"));
+    QFile file(QStringLiteral(QUILLON_SOURCE_DIR "/docs/using.md"));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
         return {};
     const QString text = QString::fromUtf8(file.readAll());
@@ -200,6 +201,9 @@ void PackageTest::debianPackage()
             files << line.section(QLatin1String(" ./"), 1);
     QStringList expected = {"usr/bin/quillon", "usr/bin/quillon-sysinfo", "usr/share/applications/quillon.desktop",
                             "usr/share/doc/quillon/README.md", "usr/share/doc/quillon/changelog.gz",
+                            "usr/share/doc/quillon/docs/accessibility.md", "usr/share/doc/quillon/docs/benchmark.md",
+                            "usr/share/doc/quillon/docs/code.md", "usr/share/doc/quillon/docs/install.md",
+                            "usr/share/doc/quillon/docs/pages.md", "usr/share/doc/quillon/docs/using.md",
                             "usr/share/doc/quillon/copyright", "usr/share/man/man1/quillon-sysinfo.1.gz",
                             "usr/share/man/man1/quillon.1.gz", "usr/share/metainfo/com.example.quillon.metainfo.xml"};
     for (int size : {16, 32, 48, 64, 128, 256})
@@ -218,7 +222,7 @@ void PackageTest::debianPackage()
 
 void PackageTest::manualPages()
 {
-    // The page, --help and the README's command line name the same options. (That the pages
+    // The page, --help and the guide's command line name the same options. (That the pages
     // render without a word from groff, lintian checks.)
     const Run help = run(QStringLiteral(QUILLON_BINARY_DIR "/quillon"), {QStringLiteral("--help")});
     QCOMPARE(help.code, 0);
@@ -226,32 +230,32 @@ void PackageTest::manualPages()
     QVERIFY2(options.contains(QStringLiteral("--version")), qPrintable(help.output));
     const QString page = run(QStringLiteral("man"), {QStringLiteral("-l"), QDir(m_prefix).filePath(QStringLiteral("share/man/man1/quillon.1.gz"))}).output;
     QVERIFY2(page.contains(QStringLiteral("quillon - small web browser")), qPrintable(page.left(300)));
-    const QString readme = readmeSection(QStringLiteral("### Command line"));
-    QVERIFY(!readme.isEmpty());
-    QStringList readmeOptions;
+    const QString guide = guideSection(QStringLiteral("## Command line"));
+    QVERIFY(!guide.isEmpty());
+    QStringList guideOptions;
     const QRegularExpression option(QStringLiteral("(?<![\\w-])--?[a-z][a-z-]*"));
-    for (auto it = option.globalMatch(readme.section(QLatin1String("```"), 1, 1)); it.hasNext();)
-        readmeOptions << it.next().captured(0);
+    for (auto it = option.globalMatch(guide.section(QLatin1String("```"), 1, 1)); it.hasNext();)
+        guideOptions << it.next().captured(0);
     for (const QString &name : options) {
         QVERIFY2(page.contains(name), qPrintable(name));
-        QVERIFY2(readmeOptions.contains(name), qPrintable(name + QLatin1String(" is not in the README's command line")));
+        QVERIFY2(guideOptions.contains(name), qPrintable(name + QLatin1String(" is not in the guide's command line")));
     }
-    for (const QString &name : readmeOptions)
-        QVERIFY2(options.contains(name), qPrintable(name + QLatin1String(" is in the README but not in --help")));
+    for (const QString &name : guideOptions)
+        QVERIFY2(options.contains(name), qPrintable(name + QLatin1String(" is in the guide but not in --help")));
 
-    // The page's keys are the README's.
+    // The page's keys are the guide's.
     QFile source(QStringLiteral(QUILLON_SOURCE_DIR "/packaging/manual/quillon.1.txt"));
     QVERIFY(source.open(QIODevice::ReadOnly | QIODevice::Text));
     const QString keysSection = QString::fromUtf8(source.readAll()).section(QLatin1String("\n# KEYS\n"), 1).section(QLatin1String("\n# "), 0, 0);
     QStringList pageKeys;
     for (auto it = QRegularExpression(QStringLiteral("^- \\*\\*(.+)\\*\\*$"), QRegularExpression::MultilineOption).globalMatch(keysSection); it.hasNext();)
         pageKeys << it.next().captured(1);
-    QStringList readmeKeys;
-    for (auto it = QRegularExpression(QStringLiteral("^\\| ([^|]+?) \\|"), QRegularExpression::MultilineOption).globalMatch(readmeSection(QStringLiteral("### Keys"))); it.hasNext();)
-        readmeKeys << it.next().captured(1);
-    readmeKeys.removeAll(QStringLiteral("Keys"));
+    QStringList guideKeys;
+    for (auto it = QRegularExpression(QStringLiteral("^\\| ([^|]+?) \\|"), QRegularExpression::MultilineOption).globalMatch(guideSection(QStringLiteral("## Keys"))); it.hasNext();)
+        guideKeys << it.next().captured(1);
+    guideKeys.removeAll(QStringLiteral("Keys"));
     QVERIFY(pageKeys.size() >= 10);
-    QCOMPARE(pageKeys, readmeKeys);
+    QCOMPARE(pageKeys, guideKeys);
 }
 
 void PackageTest::lintianAccepts()

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# ./quillon test --on RELEASE…: the README's test command on a fresh clone of HEAD inside a
+# ./quillon test --on RELEASE…: the test command of the README on a fresh clone of HEAD inside a
 # minimal Debian of each release. Each system is made once with debootstrap under ROOTS and
 # reused; the packages the test installs there stay for the next run. It is entered with its
 # own mount namespace and pivot_root (bubblewrap), not chroot: the kernel refuses new user
