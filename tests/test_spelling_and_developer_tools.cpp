@@ -21,6 +21,7 @@
 #include "engine/qtwebengine/setup/hunspell_dictionary.h"
 #include "engine/qtwebengine/setup/spelling.h"
 #include "support/loopback_http_server.h"
+#include "support/private_session_bus.h"
 #include "support/test_main.h"
 #include "support/windows.h"
 
@@ -55,21 +56,9 @@ const QString portalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 // prefers dark, as Debian 12's portal says it (Read only, a variant in a variant); up before the
 // program asks, as it does before its engine starts.
 struct DarkDesktop {
-    int pid = 0;
+    PrivateSessionBus bus;
     DarkDesktop()
     {
-        FILE *bus = popen("conf=$(mktemp) && echo '<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
-                          "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                          "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>' >$conf && "
-                          "dbus-daemon --fork --print-address=1 --print-pid=1 --config-file=$conf; rm -f $conf",
-                          "r");
-        char line[512] = {};
-        if (bus && std::fgets(line, sizeof line, bus))
-            qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArray(line).trimmed());
-        if (bus && std::fgets(line, sizeof line, bus))
-            pid = std::atoi(line);
-        if (bus)
-            pclose(bus);
         // It ends with the bus.
         std::system("(/usr/bin/python3 -m dbusmock org.freedesktop.portal.Desktop /org/freedesktop/portal/desktop "
                     "org.freedesktop.portal.Settings >/dev/null 2>&1 &); "
@@ -78,11 +67,6 @@ struct DarkDesktop {
                     "sleep 0.1; done; gdbus call --session -d org.freedesktop.portal.Desktop -o /org/freedesktop/portal/desktop "
                     "-m org.freedesktop.DBus.Mock.AddMethod org.freedesktop.portal.Settings Read ss v "
                     "'ret = dbus.UInt32(1 if args[0] == \"org.freedesktop.appearance\" else 0, variant_level=1)' >/dev/null");
-    }
-    ~DarkDesktop()
-    {
-        if (pid > 0)
-            kill(pid, SIGTERM);
     }
 } darkDesktop;
 

@@ -7,6 +7,7 @@
 #include "engine/engine_host.h"
 #include "engine/qtwebengine/qt_web_engine.h"
 #include "support/loopback_http_server.h"
+#include "support/private_session_bus.h"
 #include "support/test_main.h"
 #include "support/windows.h"
 
@@ -28,32 +29,7 @@
 namespace {
 const QString notifications = QStringLiteral("org.freedesktop.Notifications");
 
-// A session bus of the test's own, up before the program connects to one: the desktop's own
-// notification service is never touched, and none is started by activation.
-struct PrivateSessionBus {
-    int pid = 0;
-    PrivateSessionBus()
-    {
-        FILE *bus = popen("conf=$(mktemp) && echo '<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
-                          "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
-                          "<allow own=\"*\"/></policy>"
-                          "</busconfig>' >$conf && dbus-daemon --fork --print-address=1 --print-pid=1 "
-                          "--config-file=$conf; rm -f $conf",
-                          "r");
-        char line[512] = {};
-        if (bus && std::fgets(line, sizeof line, bus))
-            qputenv("DBUS_SESSION_BUS_ADDRESS", QByteArray(line).trimmed());
-        if (bus && std::fgets(line, sizeof line, bus))
-            pid = std::atoi(line);
-        if (bus)
-            pclose(bus);
-    }
-    ~PrivateSessionBus()
-    {
-        if (pid > 0)
-            kill(pid, SIGTERM);
-    }
-} privateBus;
+PrivateSessionBus privateBus;
 
 QString title(Browser *window) { return window->windowTitle().section(QStringLiteral("   --"), 0, 0); }
 QtWebEngine *engineOf(Browser *window) { return static_cast<QtWebEngine *>(window->WebBrowser1); }
