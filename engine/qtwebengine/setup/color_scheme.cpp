@@ -4,6 +4,7 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 #include <QGuiApplication>
+#include <QPalette>
 #include <QStyleHints>
 #include <QtWebEngineCoreVersion>
 
