@@ -56,9 +56,10 @@ class TestEngineCommands : public QObject {
     // As typed on the keyboard: to whatever has the focus in the window.
     static void type(Browser *w, QKeyCombination key)
     {
-        w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w));
+        // A window the last key opened may still be taking the keyboard: ask until it is back.
+        QTRY_VERIFY_WITH_TIMEOUT((w->activateWindow(), w->isActiveWindow()), 15000);
         QTest::keyClick(w->windowHandle(), key.key(), key.keyboardModifiers());
+        QTest::qWait(30); // as a person types: keys sent all at once now and then missed the page
     }
     static QString heard(Browser *w)
     {
@@ -232,6 +233,9 @@ addEventListener('copy', () => heard.push('copy'));</script>)");
     {
         QVERIFY(go(window, server.url("/page").toString()));
         QVERIFY(go(window, server.url("/keys").toString()));
+        window->activateWindow();
+        window->WebBrowser1->control()->setFocus();
+        QTRY_VERIFY(window->WebBrowser1->control()->isAncestorOf(QApplication::focusWidget()));
         countDialogs();
         QSignalSpy loads(window->WebBrowser1, &WebEngine::DownloadBegin);
         QStringList names;
@@ -240,11 +244,14 @@ addEventListener('copy', () => heard.push('copy'));</script>)");
             type(window, commandKeys[i].first);
             names << commandKeys[i].second;
         };
-        for (int i = 0; i < 12; ++i) // Esc (Stop) to Ctrl+minus: 4 dialogs, 3 windows, a zoom step up
+        for (int i = 0; i < 9; ++i) // Esc (Stop) to Ctrl+Shift+I: 4 dialogs, 3 windows
             typeInPage(i);
-        QTRY_COMPARE(heard(window), names.join(' '));
         QTRY_COMPARE(dialogs, 4);
         QTRY_COMPARE(shown(), 4); // the source, the downloads, the developer tools
+        for (int i = 9; i < 12; ++i) // Ctrl+=, Ctrl+plus, Ctrl+minus: a zoom step up
+            typeInPage(i);
+        QTRY_COMPARE(heard(window), names.join(' '));
+        QTest::qWait(200); // the commands of the keys handed back have run by now
         QCOMPARE(window->WebBrowser1->zoomFactor(), 1.1);
         typeInPage(12), typeInPage(13); // select all, copy
         QTRY_COMPARE(QApplication::clipboard()->text().trimmed(), QStringLiteral("nine green bottles"));
