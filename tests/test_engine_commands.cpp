@@ -61,13 +61,22 @@ class TestEngineCommands : public QObject {
         QTest::keyClick(w->windowHandle(), key.key(), key.keyboardModifiers());
         QTest::qWait(30); // as a person types: keys sent all at once now and then missed the page
     }
-    static QString heard(Browser *w)
+    static QString inPage(Browser *w, const QString &script)
     {
-        QString keys = QStringLiteral("?");
-        static_cast<QtWebEngine *>(w->WebBrowser1)->page()->runJavaScript(QStringLiteral("heard.join(' ')"),
-                                                                           [&](const QVariant &v) { keys = v.toString(); });
-        (void)QTest::qWaitFor([&] { return keys != QLatin1String("?"); }, 5000);
-        return keys;
+        QString result = QStringLiteral("?");
+        static_cast<QtWebEngine *>(w->WebBrowser1)->page()->runJavaScript(script,
+                                                                           [&](const QVariant &v) { result = v.toString(); });
+        (void)QTest::qWaitFor([&] { return result != QLatin1String("?"); }, 5000);
+        return result;
+    }
+    static QString heard(Browser *w) { return inPage(w, QStringLiteral("heard.join(' ')")); }
+    // The keyboard in the page, as far as the page itself knows: its keys come after that.
+    static void focusPage(Browser *w)
+    {
+        w->activateWindow();
+        w->WebBrowser1->control()->setFocus();
+        QTRY_VERIFY(w->WebBrowser1->control()->isAncestorOf(QApplication::focusWidget()));
+        QTRY_COMPARE(inPage(w, QStringLiteral("String(document.hasFocus())")), QStringLiteral("true"));
     }
     // Every dialog of the window is counted and closed.
     int dialogs = 0;
@@ -186,8 +195,7 @@ addEventListener('copy', () => heard.push('copy'));</script>)");
     {
         QVERIFY(go(window, server.url("/page").toString()));
         QVERIFY(go(window, server.url("/keys#take").toString()));
-        window->activateWindow();
-        QTRY_VERIFY(window->WebBrowser1->control()->isAncestorOf(QApplication::focusWidget()));
+        focusPage(window);
         QApplication::clipboard()->setText(QStringLiteral("kept"));
         countDialogs();
         QSignalSpy loads(window->WebBrowser1, &WebEngine::DownloadBegin);
@@ -233,9 +241,7 @@ addEventListener('copy', () => heard.push('copy'));</script>)");
     {
         QVERIFY(go(window, server.url("/page").toString()));
         QVERIFY(go(window, server.url("/keys").toString()));
-        window->activateWindow();
-        window->WebBrowser1->control()->setFocus();
-        QTRY_VERIFY(window->WebBrowser1->control()->isAncestorOf(QApplication::focusWidget()));
+        focusPage(window);
         countDialogs();
         QSignalSpy loads(window->WebBrowser1, &WebEngine::DownloadBegin);
         QStringList names;
