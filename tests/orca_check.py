@@ -77,9 +77,9 @@ def read_debug(fd):
         for line in lines:
             text = line.decode("utf-8", "replace")
             # Say-all speaks through the speech server without a SPEECH OUTPUT line: its lines
-            # are logged as it goes.
+            # are logged as it goes, after the object read ("[…]" in Orca 43, "<…>" from 48).
             found = (re.search(r"SPEECH OUTPUT: '(.*?)' ?(\{|\[|$)", text)
-                     or re.search(r"SAY ALL: \[.*?\] '(.*)' \(\d+-\d+", text))
+                     or re.search(r"SAY ALL: (?:\[.*?\]|<.*?>) '(.*)' \(\d+-\d+", text))
             if found:
                 with speech_lock:
                     speech.append(found.group(1))
