@@ -1,7 +1,8 @@
 // Spelling, languages, the dark preference and the developer tools in a real browser window: the
 // locale picks the dictionaries and the languages sites are told, Debian's hunspell dictionaries
 // are turned into the engine's form as Qt's converter turns them (a broken one left out), German
-// and French words are checked in their locales and a de:en list marks neither language's words,
+// and French words are checked in a run of the test started in their locale and a de:en list
+// marks neither language's words,
 // sites see the languages in the header and navigator.languages, pages see a dark desktop from a
 // stand-in settings portal on a bus of the test's own; every dictionary the program carries was
 // built, a misspelled word typed into a text area is
@@ -70,6 +71,10 @@ struct DarkDesktop {
     }
 } darkDesktop;
 
+// Set in a run of this test started in a locale of its own, which it keeps.
+constexpr char kOwnLocale[] = "QUILLON_TEST_OWN_LOCALE";
+bool startedInALocaleOfItsOwn() { return qEnvironmentVariableIsSet(kOwnLocale); }
+
 const QByteArray kPage = "<!DOCTYPE html><html><head><meta charset='utf-8'><title>Inkwell</title>"
                          "<script src='app.js'></script></head>"
                          "<body style='margin:0'><textarea id='t' spellcheck='true' "
@@ -82,7 +87,6 @@ class TestSpellingAndDeveloperTools : public QObject {
     QTemporaryDir m_dir;
     LoopbackHttpServer m_server;
     QPointer<Browser> window;
-    Browser *m_first = nullptr; // the window that stays while others come and go
     QStringList m_uncaught;
 
     QWebEngineView *view(Browser *of = nullptr) const
@@ -143,16 +147,6 @@ class TestSpellingAndDeveloperTools : public QObject {
         return true;
     }
 
-    // Each locale anew in the same engine: the profile reads it as it is made, and so again here.
-    void setLocale(const QByteArray &language, const QByteArray &lang)
-    {
-        qputenv("LANGUAGE", language);
-        qputenv("LANG", lang);
-        QWebEngineProfile *profile = view(m_first)->page()->profile();
-        Spelling::apply(profile);
-        AcceptLanguage::apply(profile);
-    }
-
     // A new window on the served page with text typed into it; the header it was asked with.
     QByteArray typeInNewWindow(const QString &text)
     {
@@ -193,7 +187,9 @@ private Q_SLOTS:
         QFile script(m_dir.filePath(QStringLiteral("app.js")));
         QVERIFY(script.open(QIODevice::WriteOnly));
         script.write("function ink() { return 1; }\n//# sourceMappingURL=" + m_server.url("/app.js.map").toEncoded() + '\n');
-        // The locale the profile reads when it is made, below.
+        // The locale the profile reads when it is made, below; a run started in a locale keeps it.
+        if (startedInALocaleOfItsOwn())
+            return;
         for (const char *name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
             qunsetenv(name);
         qputenv("LANG", "en_US.UTF-8");
@@ -383,7 +379,7 @@ private Q_SLOTS:
     void wordsAreCheckedAndSitesToldInTheLocalesLanguages()
     {
         QVERIFY(window);
-        Browser *first = m_first = window;
+        Browser *first = window;
         m_server.route("/page.html", "text/html", kPage);
 
         // English alone (the test's en_US): English last is English first.
@@ -404,44 +400,75 @@ private Q_SLOTS:
         german.kill();
         german.waitForFinished(10000);
 
-        // Changed while it runs, the engine drops the weights from the header (not from pages).
-        // Newer engines (6.8 on) take no new language while they run: there the program's
-        // languages are those of its start, which is all the program itself ever asks.
-        constexpr bool takesNewLanguages = QTWEBENGINECORE_VERSION < QT_VERSION_CHECK(6, 8, 0);
-        setLocale({}, "de_DE.UTF-8");
-        QCOMPARE(typeInNewWindow(QStringLiteral("Das ist ein Fehlerr ")), QByteArray("de-DE,de,en"));
-        QCOMPARE(evaluate(QStringLiteral("navigator.languages.join()")).toString(), QStringLiteral("de-DE,de,en"));
-        if (takesNewLanguages) {
-            const QStringList suggestions = suggestionsAt(12, QStringLiteral("Fehlerr"));
-            QVERIFY2(suggestions.contains(QStringLiteral("Fehler")), qPrintable(suggestions.join(QLatin1Char(','))));
-            QCOMPARE(markedAt(0), QString());
-            QCOMPARE(markedAt(4), QString());
-        }
-        closeWindow();
-
-        // Debian 12 ships French in hunspell's form only: turned into the engine's for the run.
-        setLocale({}, "fr_FR.UTF-8");
-        QCOMPARE(typeInNewWindow(QStringLiteral("Une phrase avec une erreurr ")), QByteArray("fr-FR,fr,en"));
-        if (takesNewLanguages) {
-            const QStringList suggestions = suggestionsAt(20, QStringLiteral("erreurr"));
-            QVERIFY2(suggestions.contains(QStringLiteral("erreur")), qPrintable(suggestions.join(QLatin1Char(','))));
-            QCOMPARE(markedAt(4), QString());
-        }
-        QVERIFY(QFileInfo(qEnvironmentVariable("QTWEBENGINE_DICTIONARIES_PATH") + QStringLiteral("/fr-FR.bdic")).isFile());
-        closeWindow();
-
-        // Two languages: a word either knows is right.
-        setLocale("de:en", "de_DE.UTF-8");
-        QCOMPARE(typeInNewWindow(QStringLiteral("Fehler sentence zwrqx ")), QByteArray("de,en"));
-        if (takesNewLanguages) {
-            QVERIFY(!suggestionsAt(16, QStringLiteral("zwrqx")).contains(QStringLiteral("?")));
-            QCOMPARE(markedAt(0), QString());
-            QCOMPARE(markedAt(7), QString());
-        }
-        closeWindow();
-
-        setLocale({}, "en_US.UTF-8");
         window = first;
+    }
+
+    // Each locale in a run of this test of its own, started in it as the program is: the engine
+    // takes its languages as it starts (newer ones take no new language later).
+    void wordsAreCheckedInTheLanguagesTheProgramStartsIn_data()
+    {
+        QTest::addColumn<QByteArray>("language"); // LANGUAGE
+        QTest::addColumn<QByteArray>("lang");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("wrong"); // the column of the misspelled word
+        QTest::addColumn<QString>("suggestion"); // one the engine must offer for it; empty: any
+        QTest::addColumn<QList<int>>("right"); // columns of words no mark may reach
+        QTest::addColumn<QByteArray>("header");
+        QTest::addColumn<QString>("languages"); // navigator.languages
+        QTest::newRow("German") << QByteArray() << QByteArray("de_DE.UTF-8") << QStringLiteral("Das ist ein Fehlerr ") << 12
+                                << QStringLiteral("Fehler") << QList<int>{0, 4} << QByteArray("de-DE,de;q=0.9,en;q=0.8")
+                                << QStringLiteral("de-DE,de,en");
+        // Debian 12 ships French in hunspell's form only: turned into the engine's for the run.
+        QTest::newRow("French") << QByteArray() << QByteArray("fr_FR.UTF-8") << QStringLiteral("Une phrase avec une erreurr ")
+                                << 20 << QStringLiteral("erreur") << QList<int>{4} << QByteArray("fr-FR,fr;q=0.9,en;q=0.8")
+                                << QStringLiteral("fr-FR,fr,en");
+        // Two languages: a word either knows is right.
+        QTest::newRow("German, then English") << QByteArray("de:en") << QByteArray("de_DE.UTF-8")
+                                              << QStringLiteral("Fehler sentence zwrqx ") << 16 << QString() << QList<int>{0, 7}
+                                              << QByteArray("de,en;q=0.9") << QStringLiteral("de,en");
+    }
+
+    void wordsAreCheckedInTheLanguagesTheProgramStartsIn()
+    {
+        QFETCH(QByteArray, language);
+        QFETCH(QByteArray, lang);
+        if (!startedInALocaleOfItsOwn()) {
+            QProcess run;
+            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+            environment.insert(QStringLiteral("LANGUAGE"), QString::fromLatin1(language));
+            environment.insert(QStringLiteral("LANG"), QString::fromLatin1(lang));
+            environment.insert(QString::fromLatin1(kOwnLocale), QStringLiteral("1"));
+            // What this run's set-up put there is the new run's to make again.
+            for (const QString &name : {QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"), QStringLiteral("QTWEBENGINE_DICTIONARIES_PATH")})
+                environment.remove(name);
+            run.setProcessEnvironment(environment);
+            run.setProcessChannelMode(QProcess::MergedChannels);
+            run.start(QCoreApplication::applicationFilePath(),
+                      {QString::fromLatin1(QTest::currentTestFunction()) + QLatin1Char(':') + QString::fromUtf8(QTest::currentDataTag())});
+            const bool ended = run.waitForFinished(120000);
+            const QByteArray output = run.readAll();
+            QVERIFY2(ended && run.exitStatus() == QProcess::NormalExit && run.exitCode() == 0, output.constData());
+            QVERIFY2(output.contains("Totals: 3 passed"), output.constData()); // the row ran, with its start and end
+            return;
+        }
+        QFETCH(QString, text);
+        QFETCH(int, wrong);
+        QFETCH(QString, suggestion);
+        QFETCH(QList<int>, right);
+        QFETCH(QByteArray, header);
+        QFETCH(QString, languages);
+        m_server.route("/page.html", "text/html", kPage);
+        QCOMPARE(typeInNewWindow(text), header);
+        QCOMPARE(evaluate(QStringLiteral("navigator.languages.join()")).toString(), languages);
+        const QString word = text.mid(wrong, text.indexOf(QLatin1Char(' '), wrong) - wrong);
+        const QStringList suggestions = suggestionsAt(wrong, word);
+        QVERIFY2(suggestion.isEmpty() ? !suggestions.contains(QStringLiteral("?")) : suggestions.contains(suggestion),
+                 qPrintable(word + QStringLiteral(": ") + suggestions.join(QLatin1Char(','))));
+        for (int column : right)
+            QCOMPARE(markedAt(column), QString());
+        if (lang.startsWith("fr"))
+            QVERIFY(QFileInfo(qEnvironmentVariable("QTWEBENGINE_DICTIONARIES_PATH") + QStringLiteral("/fr-FR.bdic")).isFile());
+        closeWindow();
     }
 
     // The stand-in portal says dark: pages see it, a page with no dark style of its own is
