@@ -9,6 +9,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QPointer>
+#include <QTimer>
 #include <unistd.h>
 
 namespace {
@@ -64,14 +65,16 @@ bool ApplicationService::takes()
 
 void ApplicationService::Activate(const QVariantMap &platformData)
 {
-    if (takes())
-        openWindows({}, platformData);
+    Open({}, platformData);
 }
 
 void ApplicationService::Open(const QStringList &uris, const QVariantMap &platformData)
 {
-    if (takes())
-        openWindows(uris, platformData);
+    if (!takes())
+        return;
+    // The answer goes before the windows are built: a caller that waited longer than it may
+    // would start a program of its own, and the page would open twice.
+    QTimer::singleShot(0, this, [this, uris, platformData] { openWindows(uris, platformData); });
 }
 
 void ApplicationService::openWindows(const QStringList &addresses, const QVariantMap &platformData)
