@@ -57,6 +57,15 @@ class TestBrowserNavigation : public QObject {
         return engine->calls;
     }
 
+    // Ctrl+Alt+R on the page: the reading view once it is shown with the keyboard, else null.
+    ReadingView *openReadingView()
+    {
+        activate(window);
+        callsOf(Qt::CTRL | Qt::ALT | Qt::Key_R);
+        ReadingView *view = window->readingView();
+        return view && QTest::qWaitFor([&] { return view->isVisible() && view->hasFocus(); }) ? view : nullptr;
+    }
+
 private Q_SLOTS:
     void initTestCase()
     {
@@ -311,10 +320,8 @@ private Q_SLOTS:
             "{\"title\": \"<i>T</i>\", \"blocks\": ["
             "{\"kind\": \"text\", \"runs\": [{\"text\": \"<b>bold?</b> &amp; <img src=http://127.0.0.1:1/x>\"}]},"
             "{\"kind\": \"field\", \"label\": \"Name\", \"role\": \"text field\", \"value\": \"<u>Ada</u>\"}]}");
-        activate(window);
-        callsOf(Qt::CTRL | Qt::ALT | Qt::Key_R);
-        ReadingView *view = window->readingView();
-        QTRY_VERIFY(view && view->isVisible() && view->hasFocus());
+        ReadingView *view = openReadingView();
+        QVERIFY(view);
         QCOMPARE(view->toPlainText(), QStringLiteral("<b>bold?</b> &amp; <img src=http://127.0.0.1:1/x>\n"
                                                      "Name: text field, <u>Ada</u>"));
         QCOMPARE(view->accessibleName(), QStringLiteral("Reading view: <i>T</i>"));
@@ -345,10 +352,8 @@ private Q_SLOTS:
             "{\"kind\": \"text\", \"runs\": [{\"text\": \" See  \"}, {\"text\": \"one \", \"href\": \"http://x/1\"},"
             "{\"text\": \"logo\", \"image\": true, \"href\": \"http://x/1\"}, {\"text\": \" or \"},"
             "{\"text\": \"two\", \"href\": \"http://x/2\"}]}]}");
-        activate(window);
-        callsOf(Qt::CTRL | Qt::ALT | Qt::Key_R);
-        ReadingView *view = window->readingView();
-        QTRY_VERIFY(view && view->hasFocus());
+        ReadingView *view = openReadingView();
+        QVERIFY(view);
         QCOMPARE(view->toPlainText(), QStringLiteral("Heading 6: Top\nSee one Image: logo or two\n"
                                                      "(The page goes on; the reading view shows its beginning.)"));
         QTest::keyClick(view, Qt::Key_Tab);

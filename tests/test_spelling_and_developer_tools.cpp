@@ -75,6 +75,18 @@ struct DarkDesktop {
 constexpr char kOwnLocale[] = "QUILLON_TEST_OWN_LOCALE";
 bool startedInALocaleOfItsOwn() { return qEnvironmentVariableIsSet(kOwnLocale); }
 
+// For a process started in a locale of its own. What this run's set-up put in the environment
+// is the new process's to make again.
+QProcessEnvironment inLocale(const QByteArray &language, const QByteArray &lang)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LANGUAGE"), QString::fromLatin1(language));
+    environment.insert(QStringLiteral("LANG"), QString::fromLatin1(lang));
+    for (const QString &name : {QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"), QStringLiteral("QTWEBENGINE_DICTIONARIES_PATH")})
+        environment.remove(name);
+    return environment;
+}
+
 const QByteArray kPage = "<!DOCTYPE html><html><head><meta charset='utf-8'><title>Inkwell</title>"
                          "<script src='app.js'></script></head>"
                          "<body style='margin:0'><textarea id='t' spellcheck='true' "
@@ -400,9 +412,7 @@ private Q_SLOTS:
 
         // The program started in German tells sites so, with weights.
         QProcess german;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.remove(QStringLiteral("LANGUAGE"));
-        environment.insert(QStringLiteral("LANG"), QStringLiteral("de_DE.UTF-8"));
+        QProcessEnvironment environment = inLocale({}, "de_DE.UTF-8");
         environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), QStringLiteral("disabled:")); // not handed to us
         german.setProcessEnvironment(environment);
         german.start(QStringLiteral(QUILLON_BINARY_DIR "/quillon"), {m_server.url("/german").toString()});
@@ -446,13 +456,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, lang);
         if (!startedInALocaleOfItsOwn()) {
             QProcess run;
-            QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-            environment.insert(QStringLiteral("LANGUAGE"), QString::fromLatin1(language));
-            environment.insert(QStringLiteral("LANG"), QString::fromLatin1(lang));
+            QProcessEnvironment environment = inLocale(language, lang);
             environment.insert(QString::fromLatin1(kOwnLocale), QStringLiteral("1"));
-            // What this run's set-up put there is the new run's to make again.
-            for (const QString &name : {QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS"), QStringLiteral("QTWEBENGINE_DICTIONARIES_PATH")})
-                environment.remove(name);
             run.setProcessEnvironment(environment);
             run.setProcessChannelMode(QProcess::MergedChannels);
             run.start(QCoreApplication::applicationFilePath(),
